@@ -9,7 +9,9 @@ namespace {
 
 constexpr int kMostDotDotPasses = 100;
 
-std::string TextOf(const char* text) { return text ? std::string(text) : std::string(); }
+std::string TextOf(const char* text) {
+    return text ? std::string(text) : std::string();
+}
 
 void Assign(StringBuffer& out, const std::string& text) {
     out.SetBytes(text.data(), static_cast<uint32_t>(text.size()));
@@ -86,7 +88,8 @@ void ResolveLocation(const char* currentUrl, const char* location, StringBuffer&
     }
     if (!target.empty() && target[0] == '/') {
         const size_t first = current.find('/');
-        if (first == std::string::npos || first + 1 >= current.size() || current[first + 1] != '/') {
+        if (first == std::string::npos || first + 1 >= current.size() ||
+            current[first + 1] != '/') {
             return;  // no authority to put the path under
         }
         const size_t pathStart = current.find('/', first + 2);

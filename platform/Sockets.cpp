@@ -1,78 +1,76 @@
 #include "platform/Sockets.h"
 
 #include <arpa/inet.h>
-#include <cerrno>
-#include <cstring>
 #include <fcntl.h>
 #include <netdb.h>
 #include <netinet/in.h>
 #include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
+#include <cerrno>
+#include <cstring>
 
 #include "platform/Clock.h"
 
 namespace platform {
 namespace {
 
+struct ErrorPair {
+    int system;
+    int windows;
+};
+
 // errno values and the Windows Sockets numbers that stand for them.
-int WindowsSocketError(int error) {
-    switch (error) {
-        case 0: return 0;
-        case EINTR: return 10004;
-        case EBADF: return 10009;
-        case EACCES: case EPERM: return 10013;
-        case EFAULT: return 10014;
-        case EINVAL: return 10022;
-        case EMFILE: case ENFILE: return 10024;
-        case EAGAIN: case EINPROGRESS: return kErrorWouldBlock;
-        case EALREADY: return 10037;
-        case ENOTSOCK: return 10038;
-        case EDESTADDRREQ: return 10039;
-        case EMSGSIZE: return 10040;
-        case EPROTOTYPE: return 10041;
-        case ENOPROTOOPT: return 10042;
-        case EPROTONOSUPPORT: return 10043;
-        case ESOCKTNOSUPPORT: return 10044;
-        case EOPNOTSUPP: return 10045;
-        case EPFNOSUPPORT: return 10046;
-        case EAFNOSUPPORT: return 10047;
-        case EADDRINUSE: return 10048;
-        case EADDRNOTAVAIL: return 10049;
-        case ENETDOWN: return 10050;
-        case ENETUNREACH: return 10051;
-        case ENETRESET: return 10052;
-        case ECONNABORTED: return 10053;
-        case ECONNRESET: case EPIPE: return 10054;
-        case ENOBUFS: case ENOMEM: return 10055;
-        case EISCONN: return 10056;
-        case ENOTCONN: return 10057;
-        case ESHUTDOWN: return 10058;
-        case ETIMEDOUT: return 10060;
-        case ECONNREFUSED: return kErrorConnectionRefused;
-        case EHOSTDOWN: return 10064;
-        case EHOSTUNREACH: return 10065;
-        default: return 10000 + error;  // no Windows counterpart: still a distinct number
-    }
-}
+constexpr ErrorPair kSocketErrors[] = {
+    {EINTR, 10004},           {EBADF, 10009},         {EACCES, 10013},
+    {EPERM, 10013},           {EFAULT, 10014},        {EINVAL, 10022},
+    {EMFILE, 10024},          {ENFILE, 10024},        {EAGAIN, kErrorWouldBlock},
+    {EINPROGRESS, kErrorWouldBlock},                  {EALREADY, 10037},
+    {ENOTSOCK, 10038},        {EDESTADDRREQ, 10039},  {EMSGSIZE, 10040},
+    {EPROTOTYPE, 10041},      {ENOPROTOOPT, 10042},   {EPROTONOSUPPORT, 10043},
+    {ESOCKTNOSUPPORT, 10044}, {EOPNOTSUPP, 10045},    {EPFNOSUPPORT, 10046},
+    {EAFNOSUPPORT, 10047},    {EADDRINUSE, 10048},    {EADDRNOTAVAIL, 10049},
+    {ENETDOWN, 10050},        {ENETUNREACH, 10051},   {ENETRESET, 10052},
+    {ECONNABORTED, 10053},    {ECONNRESET, 10054},    {EPIPE, 10054},
+    {ENOBUFS, 10055},         {ENOMEM, 10055},        {EISCONN, 10056},
+    {ENOTCONN, 10057},        {ESHUTDOWN, 10058},     {ETIMEDOUT, 10060},
+    {ECONNREFUSED, kErrorConnectionRefused},          {EHOSTDOWN, 10064},
+    {EHOSTUNREACH, 10065},
+};
 
 // getaddrinfo's results and the Windows Sockets numbers that stand for them.
-int WindowsLookupError(int result) {
-    switch (result) {
-        case EAI_NONAME: return kErrorHostNotFound;
-        case EAI_AGAIN: return 11002;   // WSATRY_AGAIN
-        case EAI_FAIL: return 11003;    // WSANO_RECOVERY
-#ifdef EAI_NODATA
-        case EAI_NODATA: return 11004;  // WSANO_DATA
-#endif
-        case EAI_FAMILY: return 10047;
-        case EAI_SOCKTYPE: return 10044;
-        case EAI_SERVICE: return 10109;  // WSATYPE_NOT_FOUND
-        case EAI_MEMORY: return 8;       // WSA_NOT_ENOUGH_MEMORY
-        case EAI_BADFLAGS: return 10022;
-        case EAI_SYSTEM: return WindowsSocketError(errno);
-        default: return kErrorHostNotFound;
+constexpr ErrorPair kLookupErrors[] = {
+    {EAI_NONAME, kErrorHostNotFound},
+    {EAI_AGAIN, 11002},   // WSATRY_AGAIN
+    {EAI_FAIL, 11003},    // WSANO_RECOVERY
+    {EAI_FAMILY, 10047},  {EAI_SOCKTYPE, 10044},
+    {EAI_SERVICE, 10109},  // WSATYPE_NOT_FOUND
+    {EAI_MEMORY, 8},       // WSA_NOT_ENOUGH_MEMORY
+    {EAI_BADFLAGS, 10022},
+};
+
+int WindowsSocketError(int error) {
+    if (error == 0) {
+        return 0;
     }
+    for (const ErrorPair& pair : kSocketErrors) {
+        if (pair.system == error) {
+            return pair.windows;
+        }
+    }
+    return 10000 + error;  // no Windows counterpart: still a distinct number
+}
+
+int WindowsLookupError(int result) {
+    if (result == EAI_SYSTEM) {
+        return WindowsSocketError(errno);
+    }
+    for (const ErrorPair& pair : kLookupErrors) {
+        if (pair.system == result) {
+            return pair.windows;
+        }
+    }
+    return kErrorHostNotFound;
 }
 
 void SetFromErrno(SocketStatus& status) {
@@ -82,17 +80,23 @@ void SetFromErrno(SocketStatus& status) {
 
 int SystemFamily(int family) {
     switch (family) {
-        case kFamilyIpv4: return AF_INET;
-        case kFamilyIpv6: return AF_INET6;
-        default: return AF_UNSPEC;
+        case kFamilyIpv4:
+            return AF_INET;
+        case kFamilyIpv6:
+            return AF_INET6;
+        default:
+            return AF_UNSPEC;
     }
 }
 
 int WindowsFamily(int family) {
     switch (family) {
-        case AF_INET: return kFamilyIpv4;
-        case AF_INET6: return kFamilyIpv6;
-        default: return family;
+        case AF_INET:
+            return kFamilyIpv4;
+        case AF_INET6:
+            return kFamilyIpv6;
+        default:
+            return family;
     }
 }
 

@@ -24,10 +24,10 @@ constexpr int kFamilyIpv6 = 23;
 constexpr int kSocketStream = 1;
 constexpr int kProtocolTcp = 6;
 
-constexpr int kErrorInvalidArgument = 10022;   // WSAEINVAL
-constexpr int kErrorWouldBlock = 10035;        // WSAEWOULDBLOCK (also "connect in progress")
-constexpr int kErrorConnectionRefused = 10061; // WSAECONNREFUSED
-constexpr int kErrorHostNotFound = 11001;      // WSAHOST_NOT_FOUND
+constexpr int kErrorInvalidArgument = 10022;    // WSAEINVAL
+constexpr int kErrorWouldBlock = 10035;         // WSAEWOULDBLOCK (also "connect in progress")
+constexpr int kErrorConnectionRefused = 10061;  // WSAECONNREFUSED
+constexpr int kErrorHostNotFound = 11001;       // WSAHOST_NOT_FOUND
 
 // The outcome of one call: code 0, or the Windows Sockets number of the failure together with
 // the operating system's error number (0 when the failure did not come from errno).
@@ -41,7 +41,7 @@ struct SocketAddress {
     int family = kFamilyIpv4;
     unsigned char bytes[16] = {};  // 4 bytes for IPv4, 16 for IPv6
     uint16_t port = 0;
-    uint32_t scopeId = 0;          // IPv6 only
+    uint32_t scopeId = 0;  // IPv6 only
 };
 
 // One entry of an address lookup (getaddrinfo's addrinfo record).
@@ -83,9 +83,9 @@ enum class SocketWait {
 };
 enum class WaitOutcome {
     Ready,
-    Refused,   // Connect only: the connect failed; the status holds why
+    Refused,  // Connect only: the connect failed; the status holds why
     TimedOut,
-    Failed,    // the wait itself failed; the status holds why
+    Failed,  // the wait itself failed; the status holds why
 };
 WaitOutcome WaitOnSocket(SocketHandle handle, SocketWait what, uint32_t timeoutMs,
                          SocketStatus& status);

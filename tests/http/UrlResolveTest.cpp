@@ -18,13 +18,14 @@ TEST(ResolveLocation, BuildsRedirectTargets) {
         // absolute locations
         {"http://a/x", "http://b/y", "http://b/y"},
         {"http://a/x", "https://b/y", "https://b/y"},
-        {"http://a/x", "HTTP://b/y", "HTTP://b/y"},   // relative branch, scheme compared without case
+        {"http://a/x", "HTTP://b/y",
+         "HTTP://b/y"},  // relative branch, scheme compared without case
         {"http://a/x", " Https://b/y ", "Https://b/y"},
         // root-relative
         {"http://h:81/a/x", "/b/c", "http://h:81/b/c"},
         {"http://h", "/b/c", "http://h/b/c"},
         {"https://h/a?q=1", "/b", "https://h/b"},
-        {"h/a/x", "/b/c", ""},     // no "//": nothing to build on
+        {"h/a/x", "/b/c", ""},  // no "//": nothing to build on
         {"http:/h/a", "/b", ""},
         // relative
         {"https://h:443/a/b.xml?q=1", "c.xml", "https://h/a/c.xml"},
@@ -66,9 +67,9 @@ TEST(NormalizeDotSegments, RemovesDotAndDotDotSegments) {
         {"http://h/a/././b", nullptr, "http://h/a/b"},
         {"http://h/a/../b", nullptr, "http://h/b"},
         {"http://h/a/b/../../c", nullptr, "http://h/c"},
-        {"http://h/../x", nullptr, "http://h/x"},          // nothing above the authority
+        {"http://h/../x", nullptr, "http://h/x"},  // nothing above the authority
         {"http://h/a/../../../x", nullptr, "http://h/x"},
-        {"/../x", nullptr, "/../x"},                        // at the very beginning: left alone
+        {"/../x", nullptr, "/../x"},  // at the very beginning: left alone
         {"a/../b", nullptr, "/b"},
         {"http://h/a/b", nullptr, "http://h/a/b"},
     };
