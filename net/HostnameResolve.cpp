@@ -8,7 +8,6 @@
 #include "core/StringBuffer.h"
 #include "net/IpAddressText.h"
 #include "net/NameCache.h"
-#include "platform/Clock.h"
 
 HostnameResolve* HostnameResolve::Create() {
     return new (std::nothrow) HostnameResolve();
@@ -38,11 +37,8 @@ bool HostnameResolve::ResolveIpv4(const char* name, uint32_t timeoutMs, uint32_t
     aborted = false;
     timedOut = false;
     StringBuffer cleaned;
-    if (!CleanLookupName(name, cleaned, log)) {
+    if (!BeginLookup(name, "HostnameResolve", monitor, cleaned, log)) {
         return false;
-    }
-    if (monitor) {
-        monitor->Info("HostnameResolve", cleaned.GetString());
     }
     unsigned char found[4] = {};
     if (heartbeatMs == 0 || !monitor) {
@@ -62,13 +58,8 @@ bool HostnameResolve::ResolveIpv4(const char* name, uint32_t timeoutMs, uint32_t
     }
 
     hostName_ = cleaned.GetString();
-    const uint32_t startTick = platform::TickCount();
-    if (!StartWorker()) {
-        log.AddError("Failed to start the name lookup thread.");
-        return false;
-    }
-    log.AddInfo("Resolving domain name (IPV4)");
-    if (!WaitForWorker(startTick, timeoutMs, heartbeatMs, *monitor, log, aborted, timedOut) ||
+    if (!RunOnWorker("Resolving domain name (IPV4)", timeoutMs, heartbeatMs, *monitor, log, aborted,
+                     timedOut) ||
         !found_) {
         return false;
     }

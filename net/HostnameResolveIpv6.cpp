@@ -6,7 +6,6 @@
 #include "core/ProgressMonitor.h"
 #include "core/StringBuffer.h"
 #include "net/SocketErrorText.h"
-#include "platform/Clock.h"
 
 namespace {
 
@@ -62,11 +61,8 @@ bool HostnameResolveIpv6::ResolveAddressInfo(const char* name, int port, uint32_
     aborted = false;
     timedOut = false;
     StringBuffer cleaned;
-    if (!CleanLookupName(name, cleaned, log)) {
+    if (!BeginLookup(name, "HostnameResolveIpv6", monitor, cleaned, log)) {
         return false;
-    }
-    if (monitor) {
-        monitor->Info("HostnameResolveIpv6", cleaned.GetString());
     }
     if (heartbeatMs == 0 || !monitor) {
         return GetAddressInfoSync(cleaned.GetString(), port, hints, records, log);
@@ -75,13 +71,8 @@ bool HostnameResolveIpv6::ResolveAddressInfo(const char* name, int port, uint32_
     hostName_ = cleaned.GetString();
     portText_ = std::to_string(port);
     hints_ = hints;
-    const uint32_t startTick = platform::TickCount();
-    if (!StartWorker()) {
-        log.AddError("Failed to start the name lookup thread.");
-        return false;
-    }
-    log.AddInfo("Resolving domain name (IPV4/IPV6)...");
-    if (!WaitForWorker(startTick, timeoutMs, heartbeatMs, *monitor, log, aborted, timedOut)) {
+    if (!RunOnWorker("Resolving domain name (IPV4/IPV6)...", timeoutMs, heartbeatMs, *monitor, log,
+                     aborted, timedOut)) {
         return false;
     }
     if (errorCode_ == -1) {

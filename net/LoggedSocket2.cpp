@@ -15,14 +15,40 @@ void LoggedSocket2::AttachSecureChannel(std::unique_ptr<SecureChannel> channel) 
     }
 }
 
-bool LoggedSocket2::SendBytes(const unsigned char* data, uint32_t count, uint32_t maxChunk,
-                              SocketReadParams& params, LogBase& log) {
-    const bool sent = socket_.SendBytes2(data, count, maxChunk, params, log);
+template <class Send>
+bool LoggedSocket2::RecordedSend(const unsigned char* data, uint32_t count, Send send) {
+    const bool sent = send();
     if (sent) {
         transcript_.Record(SocketTranscript::kSent, data, count);
     }
     transcript_.NoteDirection(SocketTranscript::kSent);
     return sent;
+}
+
+template <class Read>
+bool LoggedSocket2::RecordedRead(DataBuffer& out, Read read) {
+    const uint32_t before = out.GetSize();
+    const bool succeeded = read();
+    if (succeeded && out.GetSize() > before) {
+        transcript_.Record(SocketTranscript::kReceived, out.GetData() + before,
+                           out.GetSize() - before);
+    }
+    transcript_.NoteDirection(SocketTranscript::kReceived);
+    return succeeded;
+}
+
+template <class Read>
+bool LoggedSocket2::StreamedRead(Read read) {
+    transcript_.Mark(SocketTranscript::kReceived);
+    const bool succeeded = read();
+    transcript_.NoteDirection(SocketTranscript::kReceived);
+    return succeeded;
+}
+
+bool LoggedSocket2::SendBytes(const unsigned char* data, uint32_t count, uint32_t maxChunk,
+                              SocketReadParams& params, LogBase& log) {
+    return RecordedSend(data, count,
+                        [&] { return socket_.SendBytes2(data, count, maxChunk, params, log); });
 }
 
 bool LoggedSocket2::SendText(const StringBuffer& text, uint32_t maxChunk, SocketReadParams& params,
@@ -45,57 +71,28 @@ bool LoggedSocket2::SendBytesDraining(const unsigned char* data, uint32_t count,
     return sent;
 }
 
-void LoggedSocket2::RecordReceived(const DataBuffer& out, uint32_t sizeBefore) {
-    if (out.GetSize() > sizeBefore) {
-        transcript_.Record(SocketTranscript::kReceived, out.GetData() + sizeBefore,
-                           out.GetSize() - sizeBefore);
-    }
-}
-
 bool LoggedSocket2::ReadHeaderBlock(DataBuffer& out, SocketReadParams& params, LogBase& log) {
-    const uint32_t before = out.GetSize();
-    const bool read = socket_.ReadHeaderBlock(out, params, log);
-    if (read) {
-        RecordReceived(out, before);
-    }
-    transcript_.NoteDirection(SocketTranscript::kReceived);
-    return read;
+    return RecordedRead(out, [&] { return socket_.ReadHeaderBlock(out, params, log); });
 }
 
 bool LoggedSocket2::ReadCrlfLine(DataBuffer& out, SocketReadParams& params, LogBase& log) {
-    const uint32_t before = out.GetSize();
-    const bool read = socket_.ReadCrlfLine(out, params, log);
-    if (read) {
-        RecordReceived(out, before);
-    }
-    transcript_.NoteDirection(SocketTranscript::kReceived);
-    return read;
+    return RecordedRead(out, [&] { return socket_.ReadCrlfLine(out, params, log); });
 }
 
 bool LoggedSocket2::ReadN(uint32_t count, DataBuffer& out, SocketReadParams& params, LogBase& log) {
-    const uint32_t before = out.GetSize();
-    const bool read = socket_.ReadN(count, out, params, log);
-    if (read) {
-        RecordReceived(out, before);
-    }
-    transcript_.NoteDirection(SocketTranscript::kReceived);
-    return read;
+    return RecordedRead(out, [&] { return socket_.ReadN(count, out, params, log); });
 }
 
 bool LoggedSocket2::ReadNToOutput(uint64_t count, OutputSink& out, SocketReadParams& params,
                                   LogBase& log) {
-    transcript_.Mark(SocketTranscript::kReceived);
-    const bool read = socket_.ReadNToOutput(count, out, params, log, &transcript_);
-    transcript_.NoteDirection(SocketTranscript::kReceived);
-    return read;
+    return StreamedRead(
+        [&] { return socket_.ReadNToOutput(count, out, params, log, &transcript_); });
 }
 
 bool LoggedSocket2::ReadUntilClosed(OutputSink& out, uint32_t chunkSize, SocketReadParams& params,
                                     LogBase& log) {
-    transcript_.Mark(SocketTranscript::kReceived);
-    const bool read = socket_.ReadUntilClosed(out, chunkSize, params, log, &transcript_);
-    transcript_.NoteDirection(SocketTranscript::kReceived);
-    return read;
+    return StreamedRead(
+        [&] { return socket_.ReadUntilClosed(out, chunkSize, params, log, &transcript_); });
 }
 
 bool LoggedSocket2::NoChannel(LogBase& log) const {
@@ -108,25 +105,19 @@ bool LoggedSocket2::NoChannel(LogBase& log) const {
 
 bool LoggedSocket2::SecureSend(const unsigned char* data, uint32_t count, uint32_t idleTimeoutMs,
                                SocketReadParams& params, LogBase& log) {
-    const bool sent =
-        !NoChannel(log) && channel_->SendBytes(data, count, idleTimeoutMs, params, log);
-    if (sent) {
-        transcript_.Record(SocketTranscript::kSent, data, count);
-    }
-    transcript_.NoteDirection(SocketTranscript::kSent);
-    return sent;
+    return RecordedSend(data, count, [&] {
+        return !NoChannel(log) && channel_->SendBytes(data, count, idleTimeoutMs, params, log);
+    });
 }
 
 bool LoggedSocket2::SecureReceive(DataBuffer& target, uint32_t idleTimeoutMs,
                                   SocketReadParams& params, bool& endOfData, LogBase& log) {
     endOfData = false;
-    const bool received =
-        !NoChannel(log) && channel_->ReceiveBytes(target, idleTimeoutMs, params, endOfData, log);
-    if (received) {
-        RecordReceived(target, 0);
-    }
-    transcript_.NoteDirection(SocketTranscript::kReceived);
-    return received;
+    target.Clear();  // the channel replaces the target's bytes
+    return RecordedRead(target, [&] {
+        return !NoChannel(log) &&
+               channel_->ReceiveBytes(target, idleTimeoutMs, params, endOfData, log);
+    });
 }
 
 bool LoggedSocket2::SecureClose(bool closeSocket, uint32_t idleTimeoutMs, SocketReadParams& params,

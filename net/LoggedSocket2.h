@@ -74,8 +74,13 @@ public:
     bool Verbose() const { return verbose_; }
 
 private:
-    // Appends the bytes a read added to `out` after `sizeBefore` to the transcript.
-    void RecordReceived(const DataBuffer& out, uint32_t sizeBefore);
+    // Run a send or a read and write the transcript around it as the table above says.
+    template <class Send>
+    bool RecordedSend(const unsigned char* data, uint32_t count, Send send);
+    template <class Read>
+    bool RecordedRead(DataBuffer& out, Read read);  // the bytes it appended, after success
+    template <class Read>
+    bool StreamedRead(Read read);  // the marker first; the reader records each piece
     bool NoChannel(LogBase& log) const;
 
     QuorvelSocket socket_;

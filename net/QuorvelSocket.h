@@ -149,6 +149,8 @@ private:
                             bool& retryIpv4);
     bool ConnectHeartbeatIpv6(const char* host, int port, uint32_t heartbeatMs, LogBase& log,
                               bool& dnsFailed, ProgressMonitor* monitor);
+    // Records why a lookup failed (reason 4, 3 or 2) and returns false.
+    bool LookupFailed(bool aborted, bool timedOut, bool& dnsFailed);
     bool ConnectToRecord(const platform::AddressRecord& record, const ConnectPath& path,
                          const char* host, uint32_t heartbeatMs, LogBase& log,
                          ProgressMonitor* monitor);
@@ -162,11 +164,15 @@ private:
     void ApplyBufferSizes();
 
     // Shared by the receive operations.
+    bool RequireSocket(SocketReadParams& params, LogBase& log);  // "This socket is not connected"
     bool ReadLineBlock(DataBuffer& out, bool carriageReturnEndsCount, SocketReadParams& params,
                        LogBase& log);
     void AccountReceived(uint32_t count, SocketReadParams& params);
     // The download throttle's wait; false (with the text logged) when the application aborted.
     bool ThrottleDownload(SocketReadParams& params, const char* abortText, LogBase& log);
+    // A refused connect or a failed wait for writability: its flag set (and the failure logged).
+    bool WriteWaitEnded(platform::WaitOutcome outcome, const platform::SocketStatus& status,
+                        bool& refused, bool& fatal, LogBase& log);
     bool SendLoop(const unsigned char* data, uint32_t count, const SendTexts& texts,
                   uint32_t firstChunkSize, uint32_t firstChunkCount, uint32_t laterChunkSize,
                   DataBuffer* drainInto, SocketReadParams& params, LogBase& log);

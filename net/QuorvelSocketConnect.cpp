@@ -23,7 +23,6 @@
 
 // What tells the four paths apart in the connect loop and its log.
 struct QuorvelSocket::ConnectPath {
-    int number;
     bool heartbeat;     // waits with WaitWritableHb
     bool ipv4Details;   // how address details are logged for "invalid argument"
     const char* ipTag;  // local address once the wait saw the connection (null: not logged)
@@ -84,17 +83,18 @@ platform::SocketAddress Ipv4Address(const unsigned char bytes[4], int port) {
 
 }  // namespace
 
+// Paths 1 to 4, in the order of the list above.
 const QuorvelSocket::ConnectPath& QuorvelSocket::PathFor(int number) {
     static constexpr ConnectPath kPaths[] = {
-        {1, false, true, "myIP_1", "myPort_1", "connect successful.", "myIP_2", "myPort_2",
+        {false, true, "myIP_1", "myPort_1", "connect successful.", "myIP_2", "myPort_2",
          "connect successful..", "Connect function failed.", true,
          "Cannot connect, invalid socket (1)"},
-        {2, false, false, "myIP_3", "myPort_3", "connect successful.", "myIP_4", "myPort_4",
+        {false, false, "myIP_3", "myPort_3", "connect successful.", "myIP_4", "myPort_4",
          "connect successful..", "Connect function failed.", true,
          "Cannot connect, invalid socket (2)"},
-        {3, true, true, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
+        {true, true, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
          "Connect function failed", false, "Cannot connect, invalid socket (3)"},
-        {4, true, false, "myIP_5", "myPort_5", "connect successful.", "myIP_6", "myPort_6",
+        {true, false, "myIP_5", "myPort_5", "connect successful.", "myIP_6", "myPort_6",
          "connect successful.", "Connect function failed", false,
          "Cannot connect, invalid socket (4)"},
     };
@@ -152,6 +152,9 @@ bool QuorvelSocket::SocketConnect(const char* host, int port, uint32_t heartbeat
         }
     } catch (const std::exception&) {
         connected = false;  // out of memory inside a path: the connect failed
+        if (connectFailReason_ == kConnectNoFailure) {
+            connectFailReason_ = kConnectCallFailed;
+        }
     }
     if (connected && monitor) {
         monitor->Info("SocketConnected", where.GetString());
@@ -192,11 +195,7 @@ bool QuorvelSocket::ConnectIpv4(const char* host, int port, uint32_t heartbeatMs
                                dotted, bytes, aborted, timedOut)) {
             log.AddError(heartbeatMs ? "Cannot get host by name." : "Cannot get host by name..");
             log.AddData("hostname", host);
-            dnsFailed = true;
-            connectFailReason_ = aborted    ? kConnectAborted
-                                 : timedOut ? kConnectLookupTimedOut
-                                            : kConnectLookupFailed;
-            return false;
+            return LookupFailed(aborted, timedOut, dnsFailed);
         }
         if (connectTimeoutMs_ != 0 && platform::TickCount() - startTick >= connectTimeoutMs_) {
             connectFailReason_ = kConnectLookupTimedOut;
@@ -235,9 +234,7 @@ bool QuorvelSocket::ConnectAddressInfo(const char* host, int port, LogBase& log,
         ExplainSocketError(code ? code : platform::kErrorHostNotFound, log);
         log.AddData("hostOrIpAddr", name.GetString());
         log.AddDataInt("port", port);
-        dnsFailed = true;
-        connectFailReason_ = kConnectLookupFailed;
-        return false;
+        return LookupFailed(false, false, dnsFailed);
     }
     const platform::AddressRecord& first = records.front();
     log.AddInfo(first.family == platform::kFamilyIpv6 ? "Connect using IPV6."
@@ -262,9 +259,7 @@ bool QuorvelSocket::ConnectHeartbeatIpv6(const char* host, int port, uint32_t he
     if (numeric) {
         log.AddInfo("Hostname to IP address resolution not needed.");
         if (!GetAddressInfoSync(name.GetString(), port, hints, records, log)) {
-            dnsFailed = true;
-            connectFailReason_ = kConnectLookupFailed;
-            return false;
+            return LookupFailed(false, false, dnsFailed);
         }
     } else {
         log.AddInfo("Multi-threaded hostname to IP address resolution");
@@ -278,22 +273,24 @@ bool QuorvelSocket::ConnectHeartbeatIpv6(const char* host, int port, uint32_t he
         bool timedOut = false;
         if (!resolver->ResolveAddressInfo(name.GetString(), port, connectTimeoutMs_, heartbeatMs,
                                           log, monitor, hints, records, aborted, timedOut)) {
-            dnsFailed = true;
-            connectFailReason_ = aborted    ? kConnectAborted
-                                 : timedOut ? kConnectLookupTimedOut
-                                            : kConnectLookupFailed;
-            return false;
+            return LookupFailed(aborted, timedOut, dnsFailed);
         }
     }
     if (records.empty()) {
-        dnsFailed = true;
-        connectFailReason_ = kConnectLookupFailed;
-        return false;
+        return LookupFailed(false, false, dnsFailed);
     }
     const platform::AddressRecord& first = records.front();
     log.AddInfo(first.family == platform::kFamilyIpv6 ? "Connecting to IPV6 address."
                                                       : "Connecting to IPV4 address.");
     return ConnectToRecord(first, PathFor(4), name.GetString(), heartbeatMs, log, monitor);
+}
+
+bool QuorvelSocket::LookupFailed(bool aborted, bool timedOut, bool& dnsFailed) {
+    dnsFailed = true;
+    connectFailReason_ = aborted    ? kConnectAborted
+                         : timedOut ? kConnectLookupTimedOut
+                                    : kConnectLookupFailed;
+    return false;
 }
 
 bool QuorvelSocket::ConnectToRecord(const platform::AddressRecord& record, const ConnectPath& path,

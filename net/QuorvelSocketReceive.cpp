@@ -46,6 +46,15 @@ bool AbortRequested(SocketReadParams& params) {
 
 }  // namespace
 
+bool QuorvelSocket::RequireSocket(SocketReadParams& params, LogBase& log) {
+    if (handle_ != platform::kInvalidSocket) {
+        return true;
+    }
+    log.AddError("This socket is not connected");
+    params.fatalError = true;
+    return false;
+}
+
 void QuorvelSocket::AccountReceived(uint32_t count, SocketReadParams& params) {
     downloadThrottle_.Account(count);
     if (perfMonitoring_) {
@@ -73,9 +82,7 @@ bool QuorvelSocket::ReceiveOnce(unsigned char* buffer, uint32_t& size, SocketRea
                                 LogBase& log) {
     const uint32_t requested = size;
     size = 0;
-    if (handle_ == platform::kInvalidSocket) {
-        log.AddError("This socket is not connected");
-        params.fatalError = true;
+    if (!RequireSocket(params, log)) {
         return false;
     }
     if (!WaitReadable(idleTimeoutMs_, params, log) ||
@@ -260,9 +267,7 @@ bool QuorvelSocket::WaitForData(unsigned char* buffer, uint32_t& size, SocketRea
                                 LogBase& log) {
     const uint32_t requested = size;
     size = 0;
-    if (handle_ == platform::kInvalidSocket) {
-        log.AddError("This socket is not connected");
-        params.fatalError = true;
+    if (!RequireSocket(params, log)) {
         return false;
     }
     const uint32_t timeout = idleTimeoutMs_ ? idleTimeoutMs_ : kWaitForDataDefaultMs;
@@ -344,9 +349,7 @@ bool QuorvelSocket::ReadUntilIdle(DataBuffer& out, SocketReadParams& params, Log
 bool QuorvelSocket::DrainAvailable(DataBuffer& out, SocketReadParams& params, LogBase& log) {
     unsigned char chunk[kDrainChunk];
     for (;;) {
-        if (handle_ == platform::kInvalidSocket) {
-            log.AddError("This socket is not connected");
-            params.fatalError = true;
+        if (!RequireSocket(params, log)) {
             return false;
         }
         if (!ThrottleDownload(params, "Aborted by application while download throttling (3)",

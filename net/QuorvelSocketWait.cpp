@@ -48,24 +48,33 @@ bool QuorvelSocket::WaitWritable(uint32_t timeoutMs, bool connectMode, LogBase& 
     }
     platform::SocketStatus status;
     const auto what = connectMode ? platform::SocketWait::Connect : platform::SocketWait::Write;
-    switch (platform::WaitOnSocket(handle_, what, EffectiveTimeout(timeoutMs), status)) {
-        case platform::WaitOutcome::Ready:
-            return true;
-        case platform::WaitOutcome::Refused:
-            lastError_ = status.code;
-            refused = true;
-            return false;
-        case platform::WaitOutcome::TimedOut:
-            log.AddError(connectMode ? "timeout waiting for connect to complete"
-                                     : "socket is not ready for writing");
-            timedOut = true;
-            return false;
-        case platform::WaitOutcome::Failed:
-            break;
+    const platform::WaitOutcome outcome =
+        platform::WaitOnSocket(handle_, what, EffectiveTimeout(timeoutMs), status);
+    if (outcome == platform::WaitOutcome::Ready) {
+        return true;
     }
-    lastError_ = status.code;
-    log.AddError("select returned a socket error");
-    fatal = true;
+    if (!WriteWaitEnded(outcome, status, refused, fatal, log)) {
+        log.AddError(connectMode ? "timeout waiting for connect to complete"
+                                 : "socket is not ready for writing");
+        timedOut = true;
+    }
+    return false;
+}
+
+bool QuorvelSocket::WriteWaitEnded(platform::WaitOutcome outcome,
+                                   const platform::SocketStatus& status, bool& refused, bool& fatal,
+                                   LogBase& log) {
+    if (outcome == platform::WaitOutcome::Refused) {
+        lastError_ = status.code;
+        refused = true;
+        return true;
+    }
+    if (outcome == platform::WaitOutcome::Failed) {
+        lastError_ = status.code;
+        log.AddError("select returned a socket error");
+        fatal = true;
+        return true;
+    }
     return false;
 }
 
@@ -97,20 +106,12 @@ bool QuorvelSocket::WaitWritableHb(uint32_t heartbeatMs, uint32_t initialDelayMs
     for (uint32_t elapsed = 0;;) {
         const uint32_t slice = std::min(heartbeat, timeout - elapsed);
         platform::SocketStatus status;
-        switch (platform::WaitOnSocket(handle_, what, slice, status)) {
-            case platform::WaitOutcome::Ready:
-                return true;
-            case platform::WaitOutcome::Refused:
-                lastError_ = status.code;
-                refused = true;
-                return false;
-            case platform::WaitOutcome::Failed:
-                lastError_ = status.code;
-                log.AddError("select returned a socket error");
-                fatal = true;
-                return false;
-            case platform::WaitOutcome::TimedOut:
-                break;
+        const platform::WaitOutcome outcome = platform::WaitOnSocket(handle_, what, slice, status);
+        if (outcome == platform::WaitOutcome::Ready) {
+            return true;
+        }
+        if (WriteWaitEnded(outcome, status, refused, fatal, log)) {
+            return false;
         }
         elapsed += slice;
         if (elapsed >= timeout) {

@@ -10,7 +10,6 @@ namespace {
 constexpr uint32_t kQuickPolls = 200;
 constexpr uint32_t kQuickPollMs = 2;
 constexpr uint32_t kSlowPollMs = 10;
-}  // namespace
 
 bool CleanLookupName(const char* name, StringBuffer& cleaned, LogBase& log) {
     cleaned.SetString(name);
@@ -27,11 +26,27 @@ bool CleanLookupName(const char* name, StringBuffer& cleaned, LogBase& log) {
     return true;
 }
 
+}  // namespace
+
 ThreadedLookup::ThreadedLookup() : service_(CurrentNameLookupService()) {}
 
 ThreadedLookup::~ThreadedLookup() = default;
 
-bool ThreadedLookup::StartWorker() {
+bool ThreadedLookup::BeginLookup(const char* name, const char* eventName, ProgressMonitor* monitor,
+                                 StringBuffer& cleaned, LogBase& log) {
+    if (!CleanLookupName(name, cleaned, log)) {
+        return false;
+    }
+    if (monitor) {
+        monitor->Info(eventName, cleaned.GetString());
+    }
+    return true;
+}
+
+bool ThreadedLookup::RunOnWorker(const char* startedText, uint32_t timeoutMs, uint32_t heartbeatMs,
+                                 ProgressMonitor& monitor, LogBase& log, bool& aborted,
+                                 bool& timedOut) {
+    const uint32_t startTick = platform::TickCount();
     inProgress_.store(true);
     AddRef();  // the worker's reference
     const bool started = platform::StartDetachedThread([this] {
@@ -46,13 +61,10 @@ bool ThreadedLookup::StartWorker() {
     if (!started) {
         inProgress_.store(false);
         Release();
+        log.AddError("Failed to start the name lookup thread.");
+        return false;
     }
-    return started;
-}
-
-bool ThreadedLookup::WaitForWorker(uint32_t startTick, uint32_t timeoutMs, uint32_t heartbeatMs,
-                                   ProgressMonitor& monitor, LogBase& log, bool& aborted,
-                                   bool& timedOut) {
+    log.AddInfo(startedText);
     for (uint32_t polls = 0; inProgress_.load(std::memory_order_acquire);) {
         platform::SleepMs(polls < kQuickPolls ? kQuickPollMs : kSlowPollMs);
         ++polls;

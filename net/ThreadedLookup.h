@@ -17,11 +17,6 @@ class LogBase;
 class ProgressMonitor;
 class StringBuffer;
 
-// The host part of a name as the resolvers look it up: the first "http://" and the first
-// "https://" removed, cut at the first "/" and then at the first ":", trimmed. An empty result
-// logs "Invalid hostname for resolving hostname to IP address." with the caller's name.
-bool CleanLookupName(const char* name, StringBuffer& cleaned, LogBase& log);
-
 class ThreadedLookup : public RefCountedObject {
 protected:
     ThreadedLookup();
@@ -30,14 +25,18 @@ protected:
     // The worker's body: runs on the worker thread and touches only this object.
     virtual void RunLookup() = 0;
 
-    // Starts RunLookup on a worker that holds its own reference. False when no thread could be
-    // started (nothing runs then).
-    bool StartWorker();
+    // The first step of a lookup: the host part of the name as the resolvers look it up (the
+    // first "http://" and the first "https://" removed, cut at the first "/" and then at the
+    // first ":", trimmed), sent to the monitor as `eventName`. An empty result logs "Invalid
+    // hostname for resolving hostname to IP address." with the caller's name.
+    static bool BeginLookup(const char* name, const char* eventName, ProgressMonitor* monitor,
+                            StringBuffer& cleaned, LogBase& log);
 
-    // Polls until the worker has finished (true), the monitor reports an abort, or more than
-    // timeoutMs (0: no limit) have passed since startTick.
-    bool WaitForWorker(uint32_t startTick, uint32_t timeoutMs, uint32_t heartbeatMs,
-                       ProgressMonitor& monitor, LogBase& log, bool& aborted, bool& timedOut);
+    // Runs RunLookup on a worker that holds its own reference, logs `startedText`, and polls
+    // until the worker has finished (true), the monitor reports an abort, or more than
+    // timeoutMs (0: no limit) have passed. False also when no thread could be started.
+    bool RunOnWorker(const char* startedText, uint32_t timeoutMs, uint32_t heartbeatMs,
+                     ProgressMonitor& monitor, LogBase& log, bool& aborted, bool& timedOut);
 
     // The service the lookup runs against, fixed when the resolver was made.
     const std::shared_ptr<NameLookupService> service_;
