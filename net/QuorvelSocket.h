@@ -11,7 +11,7 @@
 //                 SetBufferSizes(send, receive), SetPerfMonitoring(on), ResetPerfMonitors(),
 //                 UploadThrottle()/DownloadThrottle().SetLimit(bytesPerSecond).
 //   Connect       SocketConnect(host, port, heartbeatMs, log, dnsFailed, monitor); on failure
-//                 ConnectFailReason() is one of ConnectFailReason.h. RemoteIp() is the address.
+//                 ConnectFailReason() is one of ConnectFailCode.h. RemoteIp() is the address.
 //   State         IsConnected(), CloseSocket(log), TakeOverConnection(other),
 //                 WaitWritableSeconds(seconds, log) (is the connection still writable?).
 //   Send          SendBytes2(data, n, maxChunk, params, log); SendBytesDraining(...).

@@ -12,7 +12,7 @@
 
 #include "core/LogBase.h"
 #include "core/ProgressMonitor.h"
-#include "net/ConnectFailReason.h"
+#include "net/ConnectFailCode.h"
 #include "net/DnsLookup.h"
 #include "net/HostnameResolveIpv6.h"
 #include "net/IpAddressText.h"

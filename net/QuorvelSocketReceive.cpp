@@ -85,6 +85,9 @@ bool QuorvelSocket::ReceiveOnce(unsigned char* buffer, uint32_t& size, SocketRea
     if (!RequireSocket(params, log)) {
         return false;
     }
+    if (requested == 0) {
+        return true;  // a receive of nothing would look like the peer's close
+    }
     if (!WaitReadable(idleTimeoutMs_, params, log) ||
         !ThrottleDownload(params, "Aborted by application while download throttling (2)", log)) {
         return false;
@@ -269,6 +272,9 @@ bool QuorvelSocket::WaitForData(unsigned char* buffer, uint32_t& size, SocketRea
     size = 0;
     if (!RequireSocket(params, log)) {
         return false;
+    }
+    if (requested == 0) {
+        return true;
     }
     const uint32_t timeout = idleTimeoutMs_ ? idleTimeoutMs_ : kWaitForDataDefaultMs;
     platform::SocketStatus status;

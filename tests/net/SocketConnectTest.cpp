@@ -5,7 +5,7 @@
 #include "core/DataBuffer.h"
 #include "core/Logger.h"
 #include "core/ProgressMonitor.h"
-#include "net/ConnectFailReason.h"
+#include "net/ConnectFailCode.h"
 #include "net/QuorvelSocket.h"
 #include "platform/Clock.h"
 #include "tests/net/NetTestSupport.h"

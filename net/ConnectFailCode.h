@@ -1,8 +1,8 @@
 #pragma once
-// Why the last connect of a QuorvelSocket failed (its ConnectFailReason()). The secure channel
-// copies the same numbers into a field of its own.
+// Why the last connect of a QuorvelSocket failed: the numbers its ConnectFailReason() gives.
+// The secure channel copies the same numbers into a field of its own.
 
-enum ConnectFailReason : int {
+enum ConnectFailCode : int {
     kConnectNoFailure = 0,
     kConnectNoHostName = 1,      // host name missing or empty
     kConnectLookupFailed = 2,    // name lookup failed
