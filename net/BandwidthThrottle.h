@@ -13,7 +13,6 @@ class BandwidthThrottle {
 public:
     // Sets the limit in bytes per second and starts a new window.
     void SetLimit(uint64_t bytesPerSecond);
-    uint64_t Limit() const { return limit_; }
 
     void Account(uint64_t byteCount);
     // Sleeps as the limit requires; `aborted` tells that the monitor asked to stop.

@@ -71,7 +71,6 @@ public:
 
     void Close(LogBase& log);
     void SetVerbose(bool on);
-    bool Verbose() const { return verbose_; }
 
 private:
     // Run a send or a read and write the transcript around it as the table above says.

@@ -73,7 +73,6 @@ public:
 
     // --- state
     int InstanceId() const { return instanceId_; }
-    int AddressFamily() const { return addressFamily_; }
     int ConnectFailReason() const { return connectFailReason_; }
     const StringBuffer& RemoteIp() const { return remoteIp_; }
     int LastSendError() const { return lastSendError_; }

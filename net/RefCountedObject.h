@@ -15,7 +15,6 @@ public:
 
     void AddRef();
     void Release();
-    int RefCount() const { return count_.load(); }
 
 protected:
     ~RefCountedObject() override;  // only Release destroys

@@ -17,10 +17,8 @@ public:
     enum Direction : int { kNone = 0, kSent = 1, kReceived = 2 };
 
     void SetInMemory(bool on) { inMemory_ = on; }
-    bool InMemory() const { return inMemory_; }
     // A non-empty path switches the file transcript on; bytes are appended to the file.
     void SetFile(const std::string& path);
-    bool ToFile() const { return toFile_; }
     DataBuffer& Buffer() { return buffer_; }
 
     bool IsRecording() const { return inMemory_ || toFile_; }
