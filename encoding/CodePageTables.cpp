@@ -1,0 +1,233 @@
+#include "encoding/CodePageTables.h"
+
+#include <algorithm>
+#include <atomic>
+#include <memory>
+#include <new>
+
+#include "core/DataBuffer.h"
+#include "encoding/CodePageData.h"
+#include "encoding/HashConvert.h"
+#include "encoding/StoredTableReader.h"
+#include "encoding/UnicodeLookup.h"
+
+namespace {
+
+using codepagedata::StoredCodePage;
+
+enum class Direction { Encoding, Decoding };
+
+const StoredCodePage* FindStored(int codePage) {
+    const StoredCodePage* begin = codepagedata::kStoredCodePages;
+    const StoredCodePage* end = begin + codepagedata::kStoredCodePageCount;
+    const StoredCodePage* found = std::lower_bound(
+        begin, end, codePage, [](const StoredCodePage& s, int cp) { return s.codePage < cp; });
+    return (found != end && found->codePage == codePage) ? found : nullptr;
+}
+
+uint16_t ReadUnit(const unsigned char* p) {
+    return static_cast<uint16_t>(p[0] | p[1] << 8);
+}
+
+// Adds the entries of a full table, in order, for one direction. Entries carry running deltas:
+// 3-byte single-byte entries up to a 0 byte delta, then 4-byte double-byte entries up to a 0
+// sequence delta.
+bool AddFullTable(const DataBuffer& table, Direction direction, HashConvert& hash) {
+    const unsigned char* t = table.GetData();
+    const uint32_t size = table.GetSize();
+    uint32_t pos = 2;
+    uint8_t byte = 0;
+    uint16_t unit = 0;
+    bool ok = true;
+    while (pos + 3 <= size && t[pos] != 0) {
+        byte = static_cast<uint8_t>(byte + t[pos]);
+        unit = static_cast<uint16_t>(unit + ReadUnit(t + pos + 1));
+        ok &= direction == Direction::Encoding ? hash.Add(unit, 2, byte, 1)
+                                               : hash.Add(byte, 1, unit, 2);
+        pos += 3;
+    }
+    ++pos;  // the terminator
+    uint16_t sequence = 0;
+    unit = 0;
+    while (pos + 4 <= size && ReadUnit(t + pos) != 0) {
+        sequence = static_cast<uint16_t>(sequence + ReadUnit(t + pos));
+        unit = static_cast<uint16_t>(unit + ReadUnit(t + pos + 2));
+        // The sequence holds the lead byte in its high half; keys keep the bytes in text order.
+        const uint32_t bytes = static_cast<uint32_t>(sequence >> 8 | (sequence & 0xFF) << 8);
+        ok &= direction == Direction::Encoding ? hash.Add(unit, 2, bytes, 2)
+                                               : hash.Add(bytes, 2, unit, 2);
+        pos += 4;
+    }
+    return ok;
+}
+
+// Applies a difference table to an encoding table: units to remove, then units mapped anew to
+// a byte, then units mapped anew to a two-byte sequence (lead byte first).
+bool ApplyDifferenceTable(const DataBuffer& table, HashConvert& hash) {
+    const unsigned char* t = table.GetData();
+    const uint32_t size = table.GetSize();
+    uint32_t pos = 2;
+    bool ok = true;
+    for (; pos + 2 <= size && ReadUnit(t + pos) != 0; pos += 2) {
+        ok &= hash.Remove(ReadUnit(t + pos), 2);
+    }
+    pos += 2;
+    for (; pos + 3 <= size && t[pos] != 0; pos += 3) {
+        const uint16_t unit = ReadUnit(t + pos + 1);
+        ok &= hash.Remove(unit, 2) && hash.Add(unit, 2, t[pos], 1);
+    }
+    ++pos;
+    for (; pos + 4 <= size && (t[pos] | t[pos + 1]) != 0; pos += 4) {
+        const uint16_t unit = ReadUnit(t + pos + 2);
+        ok &= hash.Remove(unit, 2) && hash.Add(unit, 2, t[pos] | t[pos + 1] << 8, 2);
+    }
+    return ok;
+}
+
+bool Unpack(const StoredCodePage& stored, DataBuffer& table) {
+    return UnpackStoredTable(stored.pieces, table) && table.GetSize() >= 2;
+}
+
+// The table of a code page for one direction, sealed; null when it cannot be built.
+HashConvert* BuildHash(const StoredCodePage& stored, Direction direction, uint32_t buckets) {
+    const StoredCodePage* full =
+        stored.differenceBase ? FindStored(stored.differenceBase) : &stored;
+    DataBuffer table;
+    if (!full || !Unpack(*full, table) || table.GetData()[1] != 'u') {
+        return nullptr;
+    }
+    std::unique_ptr<HashConvert> hash(new (std::nothrow)
+                                          HashConvert(buckets, table.GetData()[0] == 'a'));
+    if (!hash || !AddFullTable(table, direction, *hash)) {
+        return nullptr;
+    }
+    if (stored.differenceBase && direction == Direction::Encoding) {
+        DataBuffer difference;
+        if (!Unpack(stored, difference) || difference.GetData()[1] != 'd' ||
+            !ApplyDifferenceTable(difference, *hash)) {
+            return nullptr;
+        }
+    }
+    return hash->Seal() ? hash.release() : nullptr;
+}
+
+// One slot per stored code page and direction; filled once, read without a lock.
+struct Slots {
+    std::unique_ptr<std::atomic<const HashConvert*>[]> encoding {
+        new std::atomic<const HashConvert*>[ codepagedata::kStoredCodePageCount ]()
+    };
+    std::unique_ptr<std::atomic<const HashConvert*>[]> multiByte {
+        new std::atomic<const HashConvert*>[ codepagedata::kStoredCodePageCount ]()
+    };
+    std::unique_ptr<std::atomic<const UnicodeLookup*>[]> singleByte {
+        new std::atomic<const UnicodeLookup*>[ codepagedata::kStoredCodePageCount ]()
+    };
+};
+
+Slots& TheSlots() {
+    static Slots slots;
+    return slots;
+}
+
+size_t SlotOf(const StoredCodePage& stored) {
+    return static_cast<size_t>(&stored - codepagedata::kStoredCodePages);
+}
+
+template <class T, class Build>
+const T* GetOrBuild(std::atomic<const T*>& slot, Build build) {
+    if (const T* ready = slot.load(std::memory_order_acquire)) {
+        return ready;
+    }
+    T* built = build();
+    if (!built) {
+        return nullptr;
+    }
+    const T* expected = nullptr;
+    if (slot.compare_exchange_strong(expected, built, std::memory_order_acq_rel)) {
+        return built;
+    }
+    delete built;  // another thread was first
+    return expected;
+}
+
+}  // namespace
+
+bool CodePageTables::HasTable(int codePage) {
+    return FindStored(codePage) != nullptr;
+}
+
+bool CodePageTables::IsMultiByte(int codePage) {
+    const StoredCodePage* stored = FindStored(codePage);
+    return stored && stored->multiByte;
+}
+
+uint32_t CodePageTables::EncodingBucketCount(int codePage) {
+    switch (codePage) {
+        case 932:
+            return 7669;
+        case 10001:
+        case 51932:
+            return 4919;
+        case 936:
+        case 950:
+        case 51936:
+            return 7649;
+        case 949:
+        case 1361:
+        case 51949:
+            return 7669;
+        default:
+            return 269;
+    }
+}
+
+uint32_t CodePageTables::DecodingBucketCount(int codePage) {
+    switch (codePage) {
+        case 932:
+        case 10001:
+        case 51932:
+            return 4919;
+        case 936:
+        case 950:
+        case 51936:
+            return 7649;
+        case 949:
+        case 1361:
+        case 51949:
+            return 7669;
+        default:
+            return 283;  // single-byte: only while the decoding array is filled
+    }
+}
+
+const HashConvert* CodePageTables::Encoding(int codePage) {
+    const StoredCodePage* stored = FindStored(codePage);
+    if (!stored) {
+        return nullptr;
+    }
+    return GetOrBuild(TheSlots().encoding[SlotOf(*stored)], [&] {
+        return BuildHash(*stored, Direction::Encoding, EncodingBucketCount(codePage));
+    });
+}
+
+const HashConvert* CodePageTables::MultiByteDecoding(int codePage) {
+    const StoredCodePage* stored = FindStored(codePage);
+    if (!stored || !stored->multiByte) {
+        return nullptr;
+    }
+    return GetOrBuild(TheSlots().multiByte[SlotOf(*stored)], [&] {
+        return BuildHash(*stored, Direction::Decoding, DecodingBucketCount(codePage));
+    });
+}
+
+const UnicodeLookup* CodePageTables::SingleByteDecoding(int codePage) {
+    const StoredCodePage* stored = FindStored(codePage);
+    if (!stored || stored->multiByte) {
+        return nullptr;
+    }
+    return GetOrBuild(TheSlots().singleByte[SlotOf(*stored)], [&]() -> UnicodeLookup* {
+        std::unique_ptr<HashConvert> decoding(
+            BuildHash(*stored, Direction::Decoding, DecodingBucketCount(codePage)));
+        return decoding ? new (std::nothrow) UnicodeLookup(*decoding) : nullptr;
+    });
+}
