@@ -15,7 +15,8 @@ public:
     ChunkedOutput(const ChunkedOutput&) = delete;
     ChunkedOutput& operator=(const ChunkedOutput&) = delete;
 
-    // Room for `count` (at most 8) bytes at the returned position; Advance(count) keeps them.
+    // Room for `count` bytes (at most the chunk's 512) at the returned position; Advance(n)
+    // keeps the first n of them.
     uint8_t* Room(size_t count) {
         if (used_ + count > sizeof chunk_) {
             Flush();

@@ -124,9 +124,10 @@ struct Slots {
     };
 };
 
+// Never destroyed: conversions may still run while static objects are torn down.
 Slots& TheSlots() {
-    static Slots slots;
-    return slots;
+    static Slots* const slots = new Slots;
+    return *slots;
 }
 
 size_t SlotOf(const StoredCodePage& stored) {
@@ -200,14 +201,38 @@ uint32_t CodePageTables::DecodingBucketCount(int codePage) {
     }
 }
 
+std::unique_ptr<HashConvert> CodePageTables::BuildEncoding(int codePage) {
+    const StoredCodePage* stored = FindStored(codePage);
+    return std::unique_ptr<HashConvert>(
+        stored ? BuildHash(*stored, Direction::Encoding, EncodingBucketCount(codePage)) : nullptr);
+}
+
+std::unique_ptr<HashConvert> CodePageTables::BuildMultiByteDecoding(int codePage) {
+    const StoredCodePage* stored = FindStored(codePage);
+    return std::unique_ptr<HashConvert>(
+        stored && stored->multiByte
+            ? BuildHash(*stored, Direction::Decoding, DecodingBucketCount(codePage))
+            : nullptr);
+}
+
+std::unique_ptr<UnicodeLookup> CodePageTables::BuildSingleByteDecoding(int codePage) {
+    const StoredCodePage* stored = FindStored(codePage);
+    if (!stored || stored->multiByte) {
+        return nullptr;
+    }
+    const std::unique_ptr<HashConvert> decoding(
+        BuildHash(*stored, Direction::Decoding, DecodingBucketCount(codePage)));
+    return std::unique_ptr<UnicodeLookup>(
+        decoding ? new (std::nothrow) UnicodeLookup(*decoding) : nullptr);
+}
+
 const HashConvert* CodePageTables::Encoding(int codePage) {
     const StoredCodePage* stored = FindStored(codePage);
     if (!stored) {
         return nullptr;
     }
-    return GetOrBuild(TheSlots().encoding[SlotOf(*stored)], [&] {
-        return BuildHash(*stored, Direction::Encoding, EncodingBucketCount(codePage));
-    });
+    return GetOrBuild(TheSlots().encoding[SlotOf(*stored)],
+                      [&] { return BuildEncoding(codePage).release(); });
 }
 
 const HashConvert* CodePageTables::MultiByteDecoding(int codePage) {
@@ -215,9 +240,8 @@ const HashConvert* CodePageTables::MultiByteDecoding(int codePage) {
     if (!stored || !stored->multiByte) {
         return nullptr;
     }
-    return GetOrBuild(TheSlots().multiByte[SlotOf(*stored)], [&] {
-        return BuildHash(*stored, Direction::Decoding, DecodingBucketCount(codePage));
-    });
+    return GetOrBuild(TheSlots().multiByte[SlotOf(*stored)],
+                      [&] { return BuildMultiByteDecoding(codePage).release(); });
 }
 
 const UnicodeLookup* CodePageTables::SingleByteDecoding(int codePage) {
@@ -225,9 +249,6 @@ const UnicodeLookup* CodePageTables::SingleByteDecoding(int codePage) {
     if (!stored || stored->multiByte) {
         return nullptr;
     }
-    return GetOrBuild(TheSlots().singleByte[SlotOf(*stored)], [&]() -> UnicodeLookup* {
-        std::unique_ptr<HashConvert> decoding(
-            BuildHash(*stored, Direction::Decoding, DecodingBucketCount(codePage)));
-        return decoding ? new (std::nothrow) UnicodeLookup(*decoding) : nullptr;
-    });
+    return GetOrBuild(TheSlots().singleByte[SlotOf(*stored)],
+                      [&] { return BuildSingleByteDecoding(codePage).release(); });
 }

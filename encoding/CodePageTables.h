@@ -8,6 +8,7 @@
 // be built (memory exhausted); a conversion then produces nothing.
 
 #include <cstdint>
+#include <memory>
 
 class HashConvert;
 class UnicodeLookup;
@@ -26,4 +27,10 @@ public:
 
     static uint32_t EncodingBucketCount(int codePage);
     static uint32_t DecodingBucketCount(int codePage);
+
+    // A fresh table of one's own, unpacked from the stored text as on first use (what the
+    // lookups above install); null when the code page has none of that kind.
+    static std::unique_ptr<HashConvert> BuildEncoding(int codePage);
+    static std::unique_ptr<HashConvert> BuildMultiByteDecoding(int codePage);
+    static std::unique_ptr<UnicodeLookup> BuildSingleByteDecoding(int codePage);
 };

@@ -213,6 +213,9 @@ bool EncodingConvert::ConvertCore(int from, int to, const uint8_t* p, uint32_t n
         return Transcode(source, p, n, unicodeforms::Utf16LeSink(out)) && ok;
     }
     if (to == kUtf8) {
+        if (source.kind == Source::Kind::SingleByte && !source.singleByte->HasSurrogates()) {
+            return tablecodec::DecodeSingleByteToUtf8(*source.singleByte, p, n, out) && ok;
+        }
         return Transcode(source, p, n, unicodeforms::Utf8Sink(out)) && ok;
     }
     const HashConvert* encoding = CodePageTables::Encoding(to);

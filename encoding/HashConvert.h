@@ -34,7 +34,7 @@ public:
             return false;
         }
         for (unsigned length; (length = entry[0]) != 0; entry += 2 + length + entry[1 + length]) {
-            if (length == keyLength && ReadPacked(entry + 1, length) == key) {
+            if (length == keyLength && ReadPacked(entry + 1, keyLength) == key) {
                 valueLength = entry[1 + length];
                 value = ReadPacked(entry + 2 + length, valueLength);
                 return true;

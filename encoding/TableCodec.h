@@ -13,6 +13,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 
 #include "encoding/ChunkedOutput.h"
 #include "encoding/HashConvert.h"
@@ -72,6 +73,44 @@ private:
     ChunkedOutput out_;
 };
 
+// A single-byte code page straight to UTF-8 (what DecodeSingleByte into a Utf8Sink gives, for
+// a table without surrogates), a block of input at a time into the output chunk.
+inline bool DecodeSingleByteToUtf8(const UnicodeLookup& lookup, const uint8_t* bytes,
+                                   size_t length, DataBuffer& out) {
+    constexpr size_t kBlock = 128;  // at most 3 bytes out per byte, plus one for the last copy
+    ChunkedOutput sink(out);
+    bool ok = true;
+    for (size_t start = 0; start < length; start += kBlock) {
+        const size_t end = start + kBlock < length ? start + kBlock : length;
+        uint8_t* const room = sink.Room(3 * kBlock + 1);
+        uint8_t* write = room;
+        for (size_t i = start; i < end; ++i) {
+            const uint8_t* utf8 = lookup.Utf8Of(bytes[i]);
+            std::memcpy(write, utf8, 4);
+            write += utf8[3];
+            ok &= utf8[3] != 0 || bytes[i] == 0;
+        }
+        sink.Advance(static_cast<size_t>(write - room));
+    }
+    return sink.Flush() && ok;
+}
+
+// The 3- or 4-byte key at `bytes` (3 first), its length, or 0 when there is none.
+inline unsigned FindLongKey(const HashConvert& table, const uint8_t* bytes, size_t left,
+                            uint32_t& value) {
+    unsigned valueLength = 0;
+    for (unsigned n = 3; n <= 4 && n <= left; ++n) {
+        uint32_t key = 0;
+        for (unsigned k = 0; k < n; ++k) {
+            key |= static_cast<uint32_t>(bytes[k]) << (8 * k);
+        }
+        if (table.HasKeysOfLength(n) && table.Find(key, n, value, valueLength)) {
+            return n;
+        }
+    }
+    return 0;
+}
+
 template <class Sink>
 bool DecodeSingleByte(const UnicodeLookup& lookup, const uint8_t* bytes, size_t length,
                       Sink& sink) {
@@ -90,6 +129,7 @@ bool DecodeSingleByte(const UnicodeLookup& lookup, const uint8_t* bytes, size_t 
 template <class Sink>
 bool DecodeMultiByte(const HashConvert& table, const uint8_t* bytes, size_t length, Sink& sink) {
     const bool ascii = table.IsAsciiCompatible();
+    const bool longKeys = table.HasKeysOfLength(3) || table.HasKeysOfLength(4);
     bool ok = true;
     size_t i = 0;
     while (i < length) {
@@ -97,17 +137,11 @@ bool DecodeMultiByte(const HashConvert& table, const uint8_t* bytes, size_t leng
         uint32_t value = 0;
         unsigned valueLength = 0;
         if (length - i >= 2 && table.StartsLongerKey(byte)) {
-            const size_t left = length - i;
             unsigned keyLength = 0;
-            for (unsigned n = 2; n <= 4 && n <= left; ++n) {
-                uint32_t key = 0;
-                for (unsigned k = 0; k < n; ++k) {
-                    key |= static_cast<uint32_t>(bytes[i + k]) << (8 * k);
-                }
-                if (table.HasKeysOfLength(n) && table.Find(key, n, value, valueLength)) {
-                    keyLength = n;
-                    break;
-                }
+            if (table.Find(byte | bytes[i + 1] << 8, 2, value, valueLength)) {
+                keyLength = 2;
+            } else if (longKeys) {
+                keyLength = FindLongKey(table, bytes + i, length - i, value);
             }
             if (keyLength) {
                 sink.Put(static_cast<char16_t>(value));

@@ -32,11 +32,9 @@ void WriteUtf8(ChunkedOutput& out, uint32_t codePoint) {
 
 }  // namespace
 
-void Utf8Sink::WriteThreeBytes(uint32_t unit) {
-    WriteUtf8(out_, unit);
-}
-
-void Utf8Sink::PutSlow(char16_t unit) {
+// A high surrogate waits for the unit after it: with a low surrogate it makes one four-byte
+// sequence; anything else leaves it alone, written as three bytes.
+void Utf8Sink::PutSurrogateCase(char16_t unit) {
     if (pendingHigh_) {
         const char16_t high = pendingHigh_;
         pendingHigh_ = 0;
@@ -45,11 +43,11 @@ void Utf8Sink::PutSlow(char16_t unit) {
             return;
         }
         WriteThreeBytes(high);
-    }
-    if (IsHighSurrogate(unit)) {
+        Put(unit);
+    } else if (IsHighSurrogate(unit)) {
         pendingHigh_ = unit;
-    } else if (unit) {
-        WriteUtf8(out_, unit);
+    } else {
+        WriteThreeBytes(unit);  // a lone low surrogate
     }
 }
 

@@ -55,13 +55,20 @@ class Utf8Sink {
 public:
     explicit Utf8Sink(DataBuffer& out) : out_(out) {}
     void Put(char16_t unit) {
-        if (unit < 0x80 && !pendingHigh_) {
+        if (pendingHigh_ || (unit >= 0xD800 && unit <= 0xDFFF)) {
+            PutSurrogateCase(unit);
+        } else if (unit < 0x80) {
             if (unit) {
                 out_.Put(static_cast<uint8_t>(unit));
             }
-            return;
+        } else if (unit < 0x800) {
+            uint8_t* room = out_.Room(2);
+            room[0] = static_cast<uint8_t>(0xC0 | unit >> 6);
+            room[1] = static_cast<uint8_t>(0x80 | (unit & 0x3F));
+            out_.Advance(2);
+        } else {
+            WriteThreeBytes(unit);
         }
-        PutSlow(unit);
     }
     bool Finish() {
         if (pendingHigh_) {
@@ -72,8 +79,14 @@ public:
     }
 
 private:
-    void PutSlow(char16_t unit);
-    void WriteThreeBytes(uint32_t unit);
+    void PutSurrogateCase(char16_t unit);
+    void WriteThreeBytes(uint32_t unit) {
+        uint8_t* room = out_.Room(3);
+        room[0] = static_cast<uint8_t>(0xE0 | unit >> 12);
+        room[1] = static_cast<uint8_t>(0x80 | (unit >> 6 & 0x3F));
+        room[2] = static_cast<uint8_t>(0x80 | (unit & 0x3F));
+        out_.Advance(3);
+    }
 
     ChunkedOutput out_;
     char16_t pendingHigh_ = 0;
