@@ -40,12 +40,37 @@ std::string Utf16(const std::u16string& text) {
 // Words of English, French, German and Spanish prose with their accents, quotes and dashes.
 const std::string& WesternText() {
     static const std::string text = [] {
-        const char16_t* words[] = {
-            u"the", u"feed", u"caf\u00E9", u"na\u00EFve", u"\u00FCber", u"Stra\u00DFe",
-            u"ni\u00F1o", u"se\u00F1or", u"fa\u00E7ade", u"r\u00E9sum\u00E9", u"and", u"of",
-            u"news", u"\u201Cquoted\u201D", u"\u2014", u"price", u"10\u20AC", u"it\u2019s",
-            u"M\u00FCnchen", u"Gr\u00F6\u00DFe", u"\u00E0", u"la", u"d\u00E9j\u00E0", u"vu",
-            u"Espa\u00F1a", u"an", u"article", u"about", u"\u00C9cole", u"\u00A9", u"2011"};
+        const char16_t* words[] = {u"the",
+                                   u"feed",
+                                   u"caf\u00E9",
+                                   u"na\u00EFve",
+                                   u"\u00FCber",
+                                   u"Stra\u00DFe",
+                                   u"ni\u00F1o",
+                                   u"se\u00F1or",
+                                   u"fa\u00E7ade",
+                                   u"r\u00E9sum\u00E9",
+                                   u"and",
+                                   u"of",
+                                   u"news",
+                                   u"\u201Cquoted\u201D",
+                                   u"\u2014",
+                                   u"price",
+                                   u"10\u20AC",
+                                   u"it\u2019s",
+                                   u"M\u00FCnchen",
+                                   u"Gr\u00F6\u00DFe",
+                                   u"\u00E0",
+                                   u"la",
+                                   u"d\u00E9j\u00E0",
+                                   u"vu",
+                                   u"Espa\u00F1a",
+                                   u"an",
+                                   u"article",
+                                   u"about",
+                                   u"\u00C9cole",
+                                   u"\u00A9",
+                                   u"2011"};
         std::mt19937 random(1252);
         std::u16string prose;
         while (prose.size() < kInputBytes) {
@@ -72,7 +97,7 @@ const std::string& JapaneseText() {
                 sjis += static_cast<char>(0x83);
                 sjis += static_cast<char>(0x40 + random() % 63);  // katakana
             } else if (pick < 9) {
-                sjis += static_cast<char>(0x89 + random() % 8);   // level 1 kanji
+                sjis += static_cast<char>(0x89 + random() % 8);  // level 1 kanji
                 sjis += static_cast<char>(0x40 + random() % 63);
             } else {
                 sjis += (random() % 2) ? "\x81\x42" : " 2011 ";
@@ -97,8 +122,7 @@ void Ours(benchmark::State& state, int from, int to, const std::string& input) {
     DataBuffer out;
     for (auto _ : state) {
         out.Clear();
-        EncodingConvert().Convert(from, to, input.data(), static_cast<uint32_t>(input.size()),
-                                  out);
+        EncodingConvert().Convert(from, to, input.data(), static_cast<uint32_t>(input.size()), out);
         benchmark::DoNotOptimize(out.GetData());
     }
     state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * input.size()));
@@ -129,14 +153,24 @@ void Iconv(benchmark::State& state, const char* from, const char* to, const std:
     state.counters["out_MB"] = written / 1048576.0;
 }
 
-void BM_Windows1252ToUtf8_Ours(benchmark::State& s) { Ours(s, 1252, 65001, WesternText()); }
+void BM_Windows1252ToUtf8_Ours(benchmark::State& s) {
+    Ours(s, 1252, 65001, WesternText());
+}
 void BM_Windows1252ToUtf8_Iconv(benchmark::State& s) {
     Iconv(s, "CP1252", "UTF-8", WesternText());
 }
-void BM_ShiftJisToUtf8_Ours(benchmark::State& s) { Ours(s, 932, 65001, JapaneseText()); }
-void BM_ShiftJisToUtf8_Iconv(benchmark::State& s) { Iconv(s, "CP932", "UTF-8", JapaneseText()); }
-void BM_Utf8ToUtf16_Ours(benchmark::State& s) { Ours(s, 65001, 1200, MixedUtf8()); }
-void BM_Utf8ToUtf16_Iconv(benchmark::State& s) { Iconv(s, "UTF-8", "UTF-16LE", MixedUtf8()); }
+void BM_ShiftJisToUtf8_Ours(benchmark::State& s) {
+    Ours(s, 932, 65001, JapaneseText());
+}
+void BM_ShiftJisToUtf8_Iconv(benchmark::State& s) {
+    Iconv(s, "CP932", "UTF-8", JapaneseText());
+}
+void BM_Utf8ToUtf16_Ours(benchmark::State& s) {
+    Ours(s, 65001, 1200, MixedUtf8());
+}
+void BM_Utf8ToUtf16_Iconv(benchmark::State& s) {
+    Iconv(s, "UTF-8", "UTF-16LE", MixedUtf8());
+}
 
 // First use of a table: unpacking the stored text (base64, bzip2) and building its lookup
 // form, as the first conversion with that code page does.

@@ -111,6 +111,30 @@ HashConvert* BuildHash(const StoredCodePage& stored, Direction direction, uint32
     return hash->Seal() ? hash.release() : nullptr;
 }
 
+// Hash sizes: the multi-byte code pages by name, every single-byte one alike (its decoding
+// hash lives only while the decoding array is filled).
+struct BucketCounts {
+    int codePage;
+    uint32_t encoding;
+    uint32_t decoding;
+};
+constexpr BucketCounts kMultiByteBuckets[] = {
+    {932, 7669, 4919}, {10001, 4919, 4919}, {51932, 4919, 4919},
+    {936, 7649, 7649}, {950, 7649, 7649},   {51936, 7649, 7649},
+    {949, 7669, 7669}, {1361, 7669, 7669},  {51949, 7669, 7669},
+};
+constexpr uint32_t kSingleByteEncodingBuckets = 269;
+constexpr uint32_t kSingleByteDecodingBuckets = 283;
+
+const BucketCounts* BucketCountsOf(int codePage) {
+    for (const BucketCounts& counts : kMultiByteBuckets) {
+        if (counts.codePage == codePage) {
+            return &counts;
+        }
+    }
+    return nullptr;
+}
+
 // One slot per stored code page and direction; filled once, read without a lock.
 struct Slots {
     std::unique_ptr<std::atomic<const HashConvert*>[]> encoding {
@@ -163,42 +187,13 @@ bool CodePageTables::IsMultiByte(int codePage) {
 }
 
 uint32_t CodePageTables::EncodingBucketCount(int codePage) {
-    switch (codePage) {
-        case 932:
-            return 7669;
-        case 10001:
-        case 51932:
-            return 4919;
-        case 936:
-        case 950:
-        case 51936:
-            return 7649;
-        case 949:
-        case 1361:
-        case 51949:
-            return 7669;
-        default:
-            return 269;
-    }
+    const BucketCounts* counts = BucketCountsOf(codePage);
+    return counts ? counts->encoding : kSingleByteEncodingBuckets;
 }
 
 uint32_t CodePageTables::DecodingBucketCount(int codePage) {
-    switch (codePage) {
-        case 932:
-        case 10001:
-        case 51932:
-            return 4919;
-        case 936:
-        case 950:
-        case 51936:
-            return 7649;
-        case 949:
-        case 1361:
-        case 51949:
-            return 7669;
-        default:
-            return 283;  // single-byte: only while the decoding array is filled
-    }
+    const BucketCounts* counts = BucketCountsOf(codePage);
+    return counts ? counts->decoding : kSingleByteDecodingBuckets;
 }
 
 std::unique_ptr<HashConvert> CodePageTables::BuildEncoding(int codePage) {
@@ -222,8 +217,8 @@ std::unique_ptr<UnicodeLookup> CodePageTables::BuildSingleByteDecoding(int codeP
     }
     const std::unique_ptr<HashConvert> decoding(
         BuildHash(*stored, Direction::Decoding, DecodingBucketCount(codePage)));
-    return std::unique_ptr<UnicodeLookup>(
-        decoding ? new (std::nothrow) UnicodeLookup(*decoding) : nullptr);
+    return std::unique_ptr<UnicodeLookup>(decoding ? new (std::nothrow) UnicodeLookup(*decoding)
+                                                   : nullptr);
 }
 
 const HashConvert* CodePageTables::Encoding(int codePage) {

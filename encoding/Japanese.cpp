@@ -5,7 +5,7 @@
 #include "core/DataBuffer.h"
 #include "encoding/ChunkedOutput.h"
 #include "encoding/CodePageData.h"
-#include "encoding/StoredTableReader.h"
+#include "encoding/Base64.h"
 
 namespace {
 

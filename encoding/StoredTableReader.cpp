@@ -7,25 +7,12 @@
 #include <string>
 
 #include "core/DataBuffer.h"
+#include "encoding/Base64.h"
 
 namespace {
 
 constexpr unsigned char kMagic[4] = {0xE1, 0xA7, 0x94, 0xB3};
 constexpr size_t kContainerHeader = 8;  // magic and unpacked length
-
-int Base64Value(char c) {
-    if (c >= 'A' && c <= 'Z')
-        return c - 'A';
-    if (c >= 'a' && c <= 'z')
-        return c - 'a' + 26;
-    if (c >= '0' && c <= '9')
-        return c - '0' + 52;
-    if (c == '+')
-        return 62;
-    if (c == '/')
-        return 63;
-    return -1;
-}
 
 // bzip2 refuses sizes beyond unsigned int; tables are far smaller.
 bool Decompress(const unsigned char* packed, size_t packedLength, DataBuffer& table) {
@@ -49,36 +36,6 @@ bool Decompress(const unsigned char* packed, size_t packedLength, DataBuffer& ta
 }
 
 }  // namespace
-
-bool DecodeBase64(const char* text, size_t length, DataBuffer& out) {
-    const uint32_t originalSize = out.GetSize();
-    uint32_t bits = 0;
-    int bitCount = 0;  // bits not yet written, always below 8
-    size_t padding = 0;
-    for (size_t i = 0; i < length; ++i) {
-        if (text[i] == '=') {
-            ++padding;
-            continue;
-        }
-        const int value = Base64Value(text[i]);
-        if (value < 0 || padding) {
-            out.Shorten(out.GetSize() - originalSize);
-            return false;
-        }
-        bits = (bits << 6) | static_cast<uint32_t>(value);
-        bitCount += 6;
-        if (bitCount >= 8) {
-            bitCount -= 8;
-            out.AppendByte(static_cast<unsigned char>(bits >> bitCount));
-        }
-    }
-    // Whole 4-character groups (or none padded at all), at most two pad characters.
-    if ((length % 4 != 0 && padding != 0) || padding > 2) {
-        out.Shorten(out.GetSize() - originalSize);
-        return false;
-    }
-    return true;
-}
 
 bool UnpackStoredTable(const char* const* pieces, DataBuffer& table) {
     table.Clear();

@@ -4,13 +4,7 @@
 // (32-bit little-endian) and a bzip2 stream. A wrong magic, a bad base64 character, a broken
 // bzip2 stream or a length that does not match give false and an empty table.
 
-#include <cstddef>
-
 class DataBuffer;
-
-// Standard base64 alphabet with "=" padding; false (and `out` unchanged from its original
-// length) at any other character or a truncated group.
-bool DecodeBase64(const char* text, size_t length, DataBuffer& out);
 
 // `pieces` ends with a null pointer; the pieces are joined before decoding.
 bool UnpackStoredTable(const char* const* pieces, DataBuffer& table);

@@ -75,8 +75,8 @@ private:
 
 // A single-byte code page straight to UTF-8 (what DecodeSingleByte into a Utf8Sink gives, for
 // a table without surrogates), a block of input at a time into the output chunk.
-inline bool DecodeSingleByteToUtf8(const UnicodeLookup& lookup, const uint8_t* bytes,
-                                   size_t length, DataBuffer& out) {
+inline bool DecodeSingleByteToUtf8(const UnicodeLookup& lookup, const uint8_t* bytes, size_t length,
+                                   DataBuffer& out) {
     constexpr size_t kBlock = 128;  // at most 3 bytes out per byte, plus one for the last copy
     ChunkedOutput sink(out);
     bool ok = true;

@@ -1,11 +1,13 @@
 #include "encoding/Utf7.h"
 
+#include "encoding/Base64.h"
 #include "encoding/ChunkedOutput.h"
 
 namespace utf7 {
 namespace {
 
-constexpr char kAlphabet[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+constexpr char kBase64Alphabet[] =
+    "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
 
 bool IsDirect(uint32_t unit) {
     if ((unit >= 'A' && unit <= 'Z') || (unit >= 'a' && unit <= 'z') ||
@@ -32,20 +34,6 @@ bool IsDirect(uint32_t unit) {
     }
 }
 
-int Base64Value(uint8_t c) {
-    if (c >= 'A' && c <= 'Z')
-        return c - 'A';
-    if (c >= 'a' && c <= 'z')
-        return c - 'a' + 26;
-    if (c >= '0' && c <= '9')
-        return c - '0' + 52;
-    if (c == '+')
-        return 62;
-    if (c == '/')
-        return 63;
-    return -1;
-}
-
 void PutUnit(ChunkedOutput& out, uint32_t unit) {
     uint8_t* room = out.Room(2);
     room[0] = static_cast<uint8_t>(unit);
@@ -66,7 +54,7 @@ public:
         count_ += 16;
         while (count_ >= 6) {
             count_ -= 6;
-            out_.Put(kAlphabet[(bits_ >> count_) & 0x3F]);
+            out_.Put(kBase64Alphabet[(bits_ >> count_) & 0x3F]);
         }
     }
     void Close() {
@@ -74,7 +62,7 @@ public:
             return;
         }
         if (count_) {
-            out_.Put(kAlphabet[(bits_ << (6 - count_)) & 0x3F]);
+            out_.Put(kBase64Alphabet[(bits_ << (6 - count_)) & 0x3F]);
         }
         out_.Put('-');
         open_ = false;

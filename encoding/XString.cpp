@@ -17,6 +17,13 @@ const char* WithoutMark(const char* text) {
     return (text && std::strncmp(text, "\xEF\xBB\xBF", 3) == 0) ? text + 3 : text;
 }
 
+void SkipMark(const char*& bytes, uint32_t& count) {
+    if (bytes && count >= 3 && std::memcmp(bytes, "\xEF\xBB\xBF", 3) == 0) {
+        bytes += 3;
+        count -= 3;
+    }
+}
+
 uint32_t Utf16Length(const char16_t* text) {
     uint32_t length = 0;
     while (text[length]) {
@@ -201,10 +208,7 @@ void XString::SetFromUtf8(const char* text) {
 }
 
 void XString::SetFromUtf8N(const char* bytes, uint32_t count) {
-    if (bytes && count >= 3 && std::memcmp(bytes, "\xEF\xBB\xBF", 3) == 0) {
-        bytes += 3;
-        count -= 3;
-    }
+    SkipMark(bytes, count);
     if (!bytes || count == 0) {
         Clear();
         return;
@@ -322,10 +326,7 @@ void XString::AppendUtf8(const char* text) {
 }
 
 void XString::AppendUtf8N(const char* bytes, uint32_t count) {
-    if (bytes && count >= 3 && std::memcmp(bytes, "\xEF\xBB\xBF", 3) == 0) {
-        bytes += 3;
-        count -= 3;
-    }
+    SkipMark(bytes, count);
     EnsureUtf8();
     if (bytes && count) {
         utf8_.AppendN(bytes, count);

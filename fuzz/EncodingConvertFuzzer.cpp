@@ -25,7 +25,8 @@ const int kOtherCodePages[] = {0,     1200,  1201,  65000, 65001, 65005, 65006,
 
 int PickCodePage(FuzzedDataProvider& input) {
     const size_t stored = static_cast<size_t>(codepagedata::kStoredCodePageCount);
-    const size_t pick = input.ConsumeIntegralInRange<size_t>(0, stored + std::size(kOtherCodePages) - 1);
+    const size_t pick =
+        input.ConsumeIntegralInRange<size_t>(0, stored + std::size(kOtherCodePages) - 1);
     return pick < stored ? codepagedata::kStoredCodePages[pick].codePage
                          : kOtherCodePages[pick - stored];
 }
@@ -36,8 +37,8 @@ std::string Bytes(const DataBuffer& buffer) {
 
 std::string ConvertBytes(int from, int to, const std::string& bytes, bool& complete) {
     DataBuffer out;
-    complete = EncodingConvert().Convert(from, to, bytes.data(),
-                                         static_cast<uint32_t>(bytes.size()), out);
+    complete =
+        EncodingConvert().Convert(from, to, bytes.data(), static_cast<uint32_t>(bytes.size()), out);
     return Bytes(out);
 }
 

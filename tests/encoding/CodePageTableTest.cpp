@@ -82,12 +82,7 @@ TEST(CodePageTables, SingleByteConversionAgreesWithItsTable) {
 }
 
 TEST(CodePageTables, PublishedDifferencesAndBestFits) {
-    const struct {
-        int from, to;
-        const char* input;
-        const char* output;
-        bool complete;
-    } cases[] = {
+    const enctest::ConversionCase cases[] = {
         {1252, 1200, "81", "", false},
         {1252, 1200, "80", "AC 20", true},
         {28591, 1200, "93", "1C 20", true},
@@ -125,11 +120,7 @@ TEST(CodePageTables, PublishedDifferencesAndBestFits) {
         {864, 1200, "25", "25 00", true},
         {1200, 864, "6A 06", "25", true},
     };
-    for (const auto& c : cases) {
-        const auto result = Convert(c.from, c.to, Bytes(c.input));
-        EXPECT_EQ(Hex(result.bytes), c.output) << c.from << " -> " << c.to << ": " << c.input;
-        EXPECT_EQ(result.complete, c.complete) << c.from << " -> " << c.to << ": " << c.input;
-    }
+    enctest::ExpectConversions(cases);
 }
 
 TEST(CodePageTables, TablesAreBuiltOnceAndShared) {

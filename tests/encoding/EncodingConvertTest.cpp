@@ -12,26 +12,10 @@
 #include "tests/encoding/EncodingTestSupport.h"
 #include "tests/support/TestSupport.h"
 
-using enctest::Bytes;
 using enctest::Convert;
 using enctest::Hex;
 
 namespace {
-
-struct Case {
-    int from, to;
-    const char* input;   // hex
-    const char* output;  // hex
-    bool complete;
-};
-
-void ExpectConversions(const Case* begin, const Case* end) {
-    for (const Case* c = begin; c != end; ++c) {
-        const auto result = Convert(c->from, c->to, Bytes(c->input));
-        EXPECT_EQ(Hex(result.bytes), c->output) << c->from << " -> " << c->to << ": " << c->input;
-        EXPECT_EQ(result.complete, c->complete) << c->from << " -> " << c->to << ": " << c->input;
-    }
-}
 
 std::string Text(const DataBuffer& buffer) {
     return std::string(reinterpret_cast<const char*>(buffer.GetData()), buffer.GetSize());
@@ -40,7 +24,7 @@ std::string Text(const DataBuffer& buffer) {
 }  // namespace
 
 TEST(EncodingConvert, CopiesAndByteOrderMarks) {
-    const Case cases[] = {
+    const enctest::ConversionCase cases[] = {
         {0, 65001, "FF FE 41 80", "FF FE 41 80", true},      // no source: copied
         {65001, 65001, "EF BB BF 41", "EF BB BF 41", true},  // equal: the mark stays
         {1252, 0, "80 81", "80 81", true},                   // no target: the source
@@ -55,11 +39,11 @@ TEST(EncodingConvert, CopiesAndByteOrderMarks) {
         {65001, 1200, "EF BB BF 41", "41 00", true},
         {65001, 1252, "", "", true},
     };
-    ExpectConversions(std::begin(cases), std::end(cases));
+    enctest::ExpectConversions(cases);
 }
 
 TEST(EncodingConvert, UnicodeForms) {
-    const Case cases[] = {
+    const enctest::ConversionCase cases[] = {
         {1252, 65001, "80 E9", "E2 82 AC C3 A9", true},
         {1200, 65001, "41 00 00 00 42 00", "41 42", true},  // U+0000 is dropped
         {1200, 65001, "41 00 42", "41", false},             // odd final byte
@@ -79,11 +63,11 @@ TEST(EncodingConvert, UnicodeForms) {
         {65005, 65001, "41 00 00 00 42", "41", false},     // bytes beyond a multiple of 4
         {65005, 65006, "41 00 00 00", "00 00 00 41", true},
     };
-    ExpectConversions(std::begin(cases), std::end(cases));
+    enctest::ExpectConversions(cases);
 }
 
 TEST(EncodingConvert, BadInputIsDroppedAndReported) {
-    const Case cases[] = {
+    const enctest::ConversionCase cases[] = {
         {65001, 1200, "C3", "", false},  // cut off
         {65001, 1200, "E2 82", "", false},
         {65001, 1200, "E2 82 41", "41 00", false},  // wrong continuation: one byte each
@@ -105,7 +89,7 @@ TEST(EncodingConvert, BadInputIsDroppedAndReported) {
         {932, 65001, "FF 41", "41", false},
         {936, 65001, "B0", "", false},
     };
-    ExpectConversions(std::begin(cases), std::end(cases));
+    enctest::ExpectConversions(cases);
 }
 
 TEST(EncodingConvert, Utf7) {
@@ -132,7 +116,7 @@ TEST(EncodingConvert, Utf7) {
         EXPECT_EQ(decoded.bytes, c.text[0] == 0xFEFF ? utf16.substr(2) : utf16) << c.utf7;
         EXPECT_TRUE(decoded.complete) << c.utf7;
     }
-    const Case decoding[] = {
+    const enctest::ConversionCase decoding[] = {
         {65000, 1200, "2B 2D", "2B 00", true},                 // "+-"
         {65000, 1200, "2B 41 47 46", "61 00", false},          // "+AGF": leftover bits
         {65000, 1200, "2B 41 2D", "", false},                  // "+A-": no whole unit
@@ -141,11 +125,11 @@ TEST(EncodingConvert, Utf7) {
         {65000, 1200, "2B", "", false},
         {65000, 65001, "2B 49 4B 77 2D 21", "E2 82 AC 21", true},
     };
-    ExpectConversions(std::begin(decoding), std::end(decoding));
+    enctest::ExpectConversions(decoding);
 }
 
 TEST(EncodingConvert, MacArabicPass) {
-    const Case cases[] = {
+    const enctest::ConversionCase cases[] = {
         // Arabic-Indic digits fold to ASCII digits; right-to-left runs are reversed.
         {10004, 1200, "B1 B2", "32 00 31 00", true},
         {10004, 1200, "41 A1 A2 42 A8", "41 00 22 00 21 00 42 00 28 00", true},
@@ -153,7 +137,7 @@ TEST(EncodingConvert, MacArabicPass) {
         {10004, 1200, "A0", "20 00", true},
         {1200, 10004, "27 06", "C7", true},
     };
-    ExpectConversions(std::begin(cases), std::end(cases));
+    enctest::ExpectConversions(cases);
 }
 
 TEST(EncodingConvert, NamesAndAnsi) {

@@ -1,5 +1,6 @@
 #include "tests/encoding/EncodingTestSupport.h"
 
+#include <gtest/gtest.h>
 #include <iconv.h>
 
 #include <cstdio>
@@ -53,6 +54,14 @@ Converted Convert(int from, int to, const std::string& bytes) {
     const bool complete =
         convert.Convert(from, to, bytes.data(), static_cast<uint32_t>(bytes.size()), out);
     return {std::string(reinterpret_cast<const char*>(out.GetData()), out.GetSize()), complete};
+}
+
+void ExpectConversions(const ConversionCase* begin, const ConversionCase* end) {
+    for (const ConversionCase* c = begin; c != end; ++c) {
+        const auto result = Convert(c->from, c->to, Bytes(c->input));
+        EXPECT_EQ(Hex(result.bytes), c->output) << c->from << " -> " << c->to << ": " << c->input;
+        EXPECT_EQ(result.complete, c->complete) << c->from << " -> " << c->to << ": " << c->input;
+    }
 }
 
 std::optional<std::string> Iconv(const char* from, const char* to, const std::string& bytes) {

@@ -2,6 +2,7 @@
 // Helpers of the encoding tests: byte strings written as hex, conversions in one call, and the
 // C library's iconv as an independent converter to compare with.
 
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -19,6 +20,20 @@ struct Converted {
 };
 // EncodingConvert::Convert in one call.
 Converted Convert(int from, int to, const std::string& bytes);
+
+// One conversion and what it must give: input and output as hex, and the result.
+struct ConversionCase {
+    int from, to;
+    const char* input;
+    const char* output;
+    bool complete;
+};
+// Runs each case through Convert and reports every difference.
+void ExpectConversions(const ConversionCase* begin, const ConversionCase* end);
+template <size_t N>
+void ExpectConversions(const ConversionCase (&cases)[N]) {
+    ExpectConversions(cases, cases + N);
+}
 
 // iconv from one charset to another; nullopt when iconv rejects the input or the charsets.
 std::optional<std::string> Iconv(const char* from, const char* to, const std::string& bytes);

@@ -29,6 +29,24 @@ const Page kPages[] = {
     {932, "CP932", 0},   {936, "CP936", 0},    {949, "CP949", 0},           {950, "CP950", 0},
 };
 
+struct Mapped {
+    unsigned key;  // a byte, or a pair with the lead byte high
+    uint16_t unit;
+};
+
+// Every key the code page decodes, with its unit.
+std::vector<Mapped> MappedKeys(const Page& page) {
+    const bool multiByte = CodePageTables::IsMultiByte(page.codePage);
+    const std::vector<uint16_t> decoding = enctest::EngineDecoding(page.codePage, multiByte);
+    std::vector<Mapped> mapped;
+    for (unsigned key = 1; key <= decoding.size(); ++key) {
+        if (decoding[key - 1] && key != page.excludedKey) {
+            mapped.push_back({key, decoding[key - 1]});
+        }
+    }
+    return mapped;
+}
+
 std::string KeyBytes(unsigned key) {
     return key < 0x100 ? std::string(1, static_cast<char>(key))
                        : std::string{static_cast<char>(key >> 8), static_cast<char>(key)};
@@ -48,18 +66,11 @@ std::string Utf16Bytes(const std::vector<uint16_t>& units) {
 TEST(IconvCrossCheck, RandomCodePageTextDecodesAlike) {
     std::mt19937 random(1252);
     for (const Page& page : kPages) {
-        const bool multiByte = CodePageTables::IsMultiByte(page.codePage);
-        const std::vector<uint16_t> decoding = enctest::EngineDecoding(page.codePage, multiByte);
-        std::vector<unsigned> keys;
-        for (unsigned key = 1; key <= decoding.size(); ++key) {
-            if (decoding[key - 1] && key != page.excludedKey) {
-                keys.push_back(key);
-            }
-        }
+        const std::vector<Mapped> keys = MappedKeys(page);
         for (int round = 0; round < 20; ++round) {
             std::string text;
             for (int i = 0; i < 200; ++i) {
-                text += KeyBytes(keys[random() % keys.size()]);
+                text += KeyBytes(keys[random() % keys.size()].key);
             }
             const auto ours = Convert(page.codePage, 1200, text);
             const auto theirs = enctest::Iconv(page.iconvName, "UTF-16LE", text);
@@ -73,19 +84,12 @@ TEST(IconvCrossCheck, RandomCodePageTextDecodesAlike) {
 TEST(IconvCrossCheck, RandomUnicodeTextRoundTripsBothWays) {
     std::mt19937 random(65001);
     for (const Page& page : kPages) {
-        // The characters the code page holds: those that decode back to themselves.
-        const bool multiByte = CodePageTables::IsMultiByte(page.codePage);
-        const std::vector<uint16_t> decoding = enctest::EngineDecoding(page.codePage, multiByte);
-        std::vector<uint16_t> repertoire;
-        for (unsigned key = 1; key <= decoding.size(); ++key) {
-            if (decoding[key - 1] && key != page.excludedKey) {
-                repertoire.push_back(decoding[key - 1]);
-            }
-        }
+        // The characters the code page holds.
+        const std::vector<Mapped> repertoire = MappedKeys(page);
         for (int round = 0; round < 20; ++round) {
             std::vector<uint16_t> units;
             for (int i = 0; i < 200; ++i) {
-                units.push_back(repertoire[random() % repertoire.size()]);
+                units.push_back(repertoire[random() % repertoire.size()].unit);
             }
             const std::string utf16 = Utf16Bytes(units);
             const auto encoded = Convert(1200, page.codePage, utf16);

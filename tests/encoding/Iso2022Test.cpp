@@ -7,23 +7,11 @@
 #include "tests/encoding/EncodingTestSupport.h"
 #include "tests/support/TestSupport.h"
 
-using enctest::Bytes;
 using enctest::Convert;
 using enctest::Hex;
 
-namespace {
-
-struct Case {
-    int from, to;
-    const char* input;
-    const char* output;
-    bool complete;
-};
-
-}  // namespace
-
 TEST(Iso2022, JapaneseAndKorean) {
-    const Case cases[] = {
+    const enctest::ConversionCase cases[] = {
         {50220, 932, "1B 24 42 30 21 1B 28 42", "88 9F", true},
         {50220, 1200, "1B 24 42 30 21 1B 28 42", "9C 4E", true},
         {50221, 1200, "1B 24 40 30 21", "9C 4E", true},                        // all three alike
@@ -53,11 +41,7 @@ TEST(Iso2022, JapaneseAndKorean) {
         {50225, 949, "1B 41 42", "41 42", false},              // any other escape byte
         {50225, 50220, "1B 24 29 43 41", "41", true},
     };
-    for (const auto& c : cases) {
-        const auto result = Convert(c.from, c.to, Bytes(c.input));
-        EXPECT_EQ(Hex(result.bytes), c.output) << c.from << " -> " << c.to << ": " << c.input;
-        EXPECT_EQ(result.complete, c.complete) << c.from << " -> " << c.to << ": " << c.input;
-    }
+    enctest::ExpectConversions(cases);
 }
 
 // Random kana, kanji and Hangul text written by our encoders reads back the same through the
