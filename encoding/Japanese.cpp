@@ -3,9 +3,9 @@
 #include <cstring>
 
 #include "core/DataBuffer.h"
+#include "encoding/Base64.h"
 #include "encoding/ChunkedOutput.h"
 #include "encoding/CodePageData.h"
-#include "encoding/Base64.h"
 
 namespace {
 
