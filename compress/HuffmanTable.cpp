@@ -1,6 +1,7 @@
 #include "compress/HuffmanTable.h"
 
 #include <algorithm>
+#include <array>
 
 using namespace huffman;
 
@@ -56,12 +57,20 @@ uint32_t SymbolPayload(HuffmanTable::Alphabet alphabet, uint32_t symbol) {
 
 // Deflate sends codes most significant bit first but packs bits from the least significant
 // end, so a code's table index is its bit reversal.
-uint32_t Reversed(uint32_t code, uint32_t length) {
-    uint32_t reversed = 0;
-    for (uint32_t i = 0; i < length; ++i, code >>= 1) {
-        reversed = reversed << 1 | (code & 1);
+constexpr std::array<uint8_t, 256> MakeByteReversal() {
+    std::array<uint8_t, 256> reversal{};
+    for (uint32_t byte = 0; byte < 256; ++byte) {
+        for (uint32_t bit = 0; bit < 8; ++bit) {
+            reversal[byte] |= static_cast<uint8_t>(((byte >> bit) & 1) << (7 - bit));
+        }
     }
-    return reversed;
+    return reversal;
+}
+constexpr std::array<uint8_t, 256> kByteReversal = MakeByteReversal();
+
+uint32_t Reversed(uint32_t code, uint32_t length) {
+    const uint32_t reversed16 = uint32_t{kByteReversal[code & 0xFF]} << 8 | kByteReversal[code >> 8];
+    return reversed16 >> (16 - length);
 }
 
 // Fills every `step`-th slot of table[0 .. size) from `first` with `entry`: a code shorter than
@@ -130,7 +139,11 @@ HuffmanTable::BuildResult HuffmanTable::Build(Alphabet alphabet, const uint8_t* 
             ++nextCode[length];
         }
     }
-    Clear();
+    // A complete code fills every slot itself; otherwise the slots it leaves stay invalid.
+    const bool complete = left == 0;
+    if (!complete) {
+        Clear();
+    }
     uint32_t used = rootSlots;
     for (uint32_t slot = 0; slot < rootSlots; ++slot) {
         if (subtableBits[slot]) {
@@ -140,7 +153,9 @@ HuffmanTable::BuildResult HuffmanTable::Build(Alphabet alphabet, const uint8_t* 
                 return BuildResult::InternalFault;
             }
             entries_[slot] = used << 16 | kSubtable | uint32_t{subtableBits[slot]} << 8 | rootBits_;
-            std::fill(entries_ + used, entries_ + used + size, kInvalid | subtableBits[slot]);
+            if (!complete) {
+                std::fill(entries_ + used, entries_ + used + size, kInvalid | subtableBits[slot]);
+            }
             used += size;
         }
     }
@@ -167,5 +182,5 @@ HuffmanTable::BuildResult HuffmanTable::Build(Alphabet alphabet, const uint8_t* 
                       uint32_t{1} << ExtraBits(pointer), payload | rest);
         }
     }
-    return left == 0 ? BuildResult::Complete : BuildResult::Incomplete;
+    return complete ? BuildResult::Complete : BuildResult::Incomplete;
 }

@@ -75,9 +75,9 @@ uint32_t LookupAt(const HuffmanTable& table, const BitReader& in, uint32_t& used
 }
 
 // Copies a back reference of `length` bytes from `distance` bytes back, in whole 16- or 8-byte
-// words where the distance allows (a word never overlaps its own source then). It may write up
-// to 15 bytes past the end of the copy: the window has slack for that, and the bytes past the
-// end are overwritten by later output before anything reads them.
+// words (a word never overlaps its own source when the distance is at least its size). It may
+// write up to 15 bytes past the end of the copy: the window has slack for that, and the bytes
+// past the end are overwritten by later output before anything reads them.
 inline void CopyMatch(unsigned char* out, uint32_t distance, uint32_t length) {
     const unsigned char* from = out - distance;
     unsigned char* const end = out + length;
@@ -87,18 +87,31 @@ inline void CopyMatch(unsigned char* out, uint32_t distance, uint32_t length) {
             out += 16;
             from += 16;
         } while (out < end);
-    } else if (distance >= 8) {
-        do {
-            std::memcpy(out, from, 8);
-            out += 8;
-            from += 8;
-        } while (out < end);
-    } else if (distance == 1) {
+        return;
+    }
+    if (distance == 1) {
         std::memset(out, *from, length);
-    } else {
-        do {
-            *out++ = *from++;
-        } while (out < end);
+        return;
+    }
+    if (distance < 8) {
+        // The copy repeats the last `distance` bytes, so it also repeats with a period of 8 or
+        // more (a multiple of the distance). Word stores that advance by `distance` make the
+        // first bytes of that longer period; from there whole words can be copied.
+        static constexpr uint8_t kWordPeriod[8] = {0, 0, 8, 9, 8, 10, 12, 14};
+        const uint32_t period = kWordPeriod[distance];
+        unsigned char* const periodStart = out + period - distance;
+        while (out < periodStart) {
+            uint64_t word;
+            std::memcpy(&word, out - distance, 8);
+            std::memcpy(out, &word, 8);
+            out += distance;
+        }
+        from = out - period;
+    }
+    while (out < end) {
+        std::memcpy(out, from, 8);
+        out += 8;
+        from += 8;
     }
 }
 

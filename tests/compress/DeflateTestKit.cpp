@@ -284,18 +284,31 @@ void BitWriter::FixedMatch(uint32_t length, uint32_t distance) {
     Put(d.extraValue, d.extraBits);
 }
 
-void BitWriter::DynamicHeader(const std::vector<uint8_t>& literalLengths,
-                              const std::vector<uint8_t>& distanceLengths) {
+void BitWriter::DynamicCounts(uint32_t literalCodes, uint32_t distanceCodes) {
     static const uint8_t order[19] = {16, 17, 18, 0, 8, 7, 9, 6, 10, 5, 11, 4, 12, 3, 13, 2, 14, 1, 15};
-    Put(static_cast<uint32_t>(literalLengths.size() - 257), 5);
-    Put(static_cast<uint32_t>(distanceLengths.size() - 1), 5);
+    Put(literalCodes - 257, 5);
+    Put(distanceCodes - 1, 5);
     Put(19 - 4, 4);
     for (uint8_t symbol : order) {
-        Put(symbol <= 15 ? 4 : 0, 3);  // sixteen 4-bit codes: symbol s has the code s
+        Put(symbol <= 12 || symbol >= 16 ? 4 : 0, 3);
     }
+}
+
+void BitWriter::CodeLengthSymbol(uint32_t symbol, uint32_t extraBits, uint32_t extraValue) {
+    PutCode(symbol <= 12 ? symbol : symbol - 3, 4);  // canonical: 0..12, then 16..18
+    Put(extraValue, extraBits);
+}
+
+void BitWriter::DynamicHeader(const std::vector<uint8_t>& literalLengths,
+                              const std::vector<uint8_t>& distanceLengths) {
+    DynamicCounts(static_cast<uint32_t>(literalLengths.size()),
+                  static_cast<uint32_t>(distanceLengths.size()));
     for (const auto* lengths : {&literalLengths, &distanceLengths}) {
         for (uint8_t length : *lengths) {
-            PutCode(length, 4);
+            if (length > 12) {
+                throw std::invalid_argument("code length above 12");
+            }
+            CodeLengthSymbol(length);
         }
     }
 }

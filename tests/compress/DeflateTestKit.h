@@ -57,8 +57,12 @@ public:
     void FixedMatch(uint32_t length, uint32_t distance);
     void FixedDistanceSymbol(uint32_t symbol);  // 0..31, including the unused 30 and 31
 
-    // A dynamic block header for these code lengths (after BlockHeader(.., 2)); the code
-    // lengths are sent as plain 4-bit codes of the code-length symbols 0..15.
+    // A dynamic block header (after BlockHeader(.., 2)). The code-length code has sixteen 4-bit
+    // codes, for the lengths 0..12 and the repeat symbols 16, 17 and 18 (so lengths 13..15
+    // cannot be sent). DynamicCounts writes HLIT, HDIST and that code; DynamicHeader also sends
+    // the lengths, one symbol each.
+    void DynamicCounts(uint32_t literalCodes, uint32_t distanceCodes);
+    void CodeLengthSymbol(uint32_t symbol, uint32_t extraBits = 0, uint32_t extraValue = 0);
     void DynamicHeader(const std::vector<uint8_t>& literalLengths,
                        const std::vector<uint8_t>& distanceLengths);
     // A symbol of a code given by its lengths (canonical codes, as deflate assigns them).
