@@ -68,6 +68,9 @@ bool Gzip::unGzip(const DataBuffer& inBuffer, DataBuffer& out, LogBase& log) {
     const DataBuffer* in = &inBuffer;
     if (&inBuffer == &out) {
         ownCopy = inBuffer;
+        if (ownCopy.GetSize() != inBuffer.GetSize()) {
+            return Fail(log, "Out of memory.");  // the input stays where it was
+        }
         in = &ownCopy;
     }
     out.Clear();

@@ -8,7 +8,8 @@
 //         // `expanded` holds the decoded bytes
 //     }
 //
-// - `out` is emptied first and receives the decoded bytes. `in` and `out` may be one buffer.
+// - `out` is emptied first and receives the decoded bytes. `in` and `out` may be one buffer
+//   (the input is copied first; "Out of memory." and nothing touched if that fails).
 // - False, with one of these errors in `log`, when the member cannot be read: "Gzip data too
 //   small" (under 10 bytes), "Invalid GZip ID" (not 1F 8B), "Invalid GZip compression method"
 //   (not 8), "Buffer would have been overrun" (FEXTRA, FNAME, FCOMMENT or FHCRC run past the

@@ -74,6 +74,18 @@ uint32_t LookupAt(const HuffmanTable& table, const BitReader& in, uint32_t& used
     return entry;
 }
 
+// Decodes one symbol in the hot loop, where enough bits are known to be there: one lookup,
+// a second one for a long code, and the code's bits dropped.
+inline uint32_t TakeSymbol(const uint32_t* entries, uint32_t rootBits, BitReader& in) {
+    uint32_t entry = entries[in.Peek(rootBits)];
+    if (entry & kSubtable) {
+        in.Drop(rootBits);
+        entry = entries[Value(entry) + in.Peek(ExtraBits(entry))];
+    }
+    in.Drop(CodeBits(entry));
+    return entry;
+}
+
 // Copies a back reference of `length` bytes from `distance` bytes back, in whole 16- or 8-byte
 // words (a word never overlaps its own source when the distance is at least its size). It may
 // write up to 15 bytes past the end of the copy: the window has slack for that, and the bytes
@@ -282,7 +294,7 @@ InflateState2::Step InflateState2::ReadCodeLengthCode() {
 InflateState2::Step InflateState2::ReadCodeLengths() {
     const uint32_t total = literalCodes_ + distanceCodes_;
     while (lengthsRead_ < total) {
-        input_.Ensure(7 + 7);  // the longest item: a 7-bit code and 7 extra bits
+        input_.FillSlow();  // the longest item is a 7-bit code with 7 extra bits
         const uint32_t available = input_.BitsAvailable();
         uint32_t used = 0;
         const uint32_t entry = LookupAt(codeLengthTable_, input_, used);
@@ -375,12 +387,7 @@ bool InflateState2::DecodeFast(const HuffmanTable& literals, const HuffmanTable&
 
     while (out < pieceEnd && in.BytesLeft() >= kFastInputMargin) {
         in.RefillFast();
-        uint32_t entry = literalEntries[in.Peek(literalRoot)];
-        if (entry & kSubtable) {
-            in.Drop(literalRoot);
-            entry = literalEntries[Value(entry) + in.Peek(ExtraBits(entry))];
-        }
-        in.Drop(CodeBits(entry));
+        const uint32_t entry = TakeSymbol(literalEntries, literalRoot, in);
         if (entry & kLiteral) {
             *out++ = static_cast<unsigned char>(Value(entry));
             continue;
@@ -396,12 +403,7 @@ bool InflateState2::DecodeFast(const HuffmanTable& literals, const HuffmanTable&
         }
         const uint32_t length = Value(entry) + in.Take(ExtraBits(entry));
 
-        uint32_t distanceEntry = distanceEntries[in.Peek(distanceRoot)];
-        if (distanceEntry & kSubtable) {
-            in.Drop(distanceRoot);
-            distanceEntry = distanceEntries[Value(distanceEntry) + in.Peek(ExtraBits(distanceEntry))];
-        }
-        in.Drop(CodeBits(distanceEntry));
+        const uint32_t distanceEntry = TakeSymbol(distanceEntries, distanceRoot, in);
         if (distanceEntry & kInvalid) {
             Stop();
             blockGoesOn = false;
@@ -515,6 +517,9 @@ bool InflateState2::WriteToSink(const unsigned char* bytes, uint32_t count) {
 bool InflateState2::inflateDataB(const unsigned char* data, size_t count, LogBase& log,
                                  bool verbose) {
     VerboseContext context(log, verbose, "inflateDataB");
+    if (!sink_) {
+        return false;  // output with nowhere to go would be lost
+    }
     if (!data || count == 0) {
         if (verbose) {
             log.AddInfo("No data to inflate.");
@@ -540,8 +545,11 @@ bool InflateState2::inflateDataC(DataSource& source, LogBase& log, bool verbose)
 
     int32_t errorCode = 0;
     std::unique_ptr<unsigned char, decltype(&qvmem::Free)> buffer(
-        static_cast<unsigned char*>(qvmem::Allocate(kSourceBufferSize)), &qvmem::Free);
-    if (!buffer) {
+        sink_ ? static_cast<unsigned char*>(qvmem::Allocate(kSourceBufferSize)) : nullptr,
+        &qvmem::Free);
+    if (!sink_) {
+        errorCode = kErrorSinkWrite;  // output with nowhere to go would be lost
+    } else if (!buffer) {
         errorCode = kErrorNoMemory;
     }
     for (bool firstFill = true; buffer; firstFill = false) {

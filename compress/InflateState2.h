@@ -60,7 +60,7 @@ public:
     // inflateDataC's failure codes (logged as "InflateErrorCode").
     static constexpr int32_t kErrorNoMemory = 1;      // the input buffer could not be allocated
     static constexpr int32_t kErrorSource = 2;        // the data source failed
-    static constexpr int32_t kErrorSinkWrite = 3;     // the sink failed a write
+    static constexpr int32_t kErrorSinkWrite = 3;     // the sink failed a write, or there is none
     static constexpr int32_t kErrorInternal = 4;      // the internal fault flag was set
     static constexpr int32_t kErrorAborted = 67812;   // the progress callback asked to abort
 
@@ -75,7 +75,8 @@ public:
     InflateState2(const InflateState2&) = delete;
     InflateState2& operator=(const InflateState2&) = delete;
 
-    // Attaches the output sink (not owned; it must outlive the decoding calls).
+    // Attaches the output sink (not owned; it must outlive the decoding calls). Without a sink
+    // the decoding calls decode nothing and report false.
     void setSink(DataSink* sink) { sink_ = sink; }
 
     // Decodes one deflate stream held wholly in memory. Running out of input ends decoding (a

@@ -2,14 +2,13 @@
 // exceeds what deflate can expand to, and where zlib decodes the first member completely our
 // output is a prefix of its bytes.
 
-#include <zlib.h>
-
 #include <cstdlib>
 #include <string>
 
 #include "compress/Gzip.h"
 #include "core/DataBuffer.h"
 #include "core/LogBase.h"
+#include "tests/compress/DeflateTestKit.h"
 
 namespace {
 
@@ -27,25 +26,6 @@ public:
     }
     int errors = 0;
 };
-
-bool ZlibGunzip(const uint8_t* data, size_t size, std::string& out) {
-    z_stream z{};
-    if (inflateInit2(&z, 16 + 15) != Z_OK) {
-        return false;
-    }
-    z.next_in = const_cast<Bytef*>(data);
-    z.avail_in = static_cast<uInt>(size);
-    int result = Z_OK;
-    char buffer[65536];
-    do {
-        z.next_out = reinterpret_cast<Bytef*>(buffer);
-        z.avail_out = sizeof buffer;
-        result = inflate(&z, Z_NO_FLUSH);
-        out.append(buffer, sizeof buffer - z.avail_out);
-    } while (result == Z_OK && z.avail_out == 0);
-    inflateEnd(&z);
-    return result == Z_STREAM_END;
-}
 
 }  // namespace
 
@@ -66,9 +46,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     Require(inPlace.Equals(out));
 
     std::string reference;
-    if (ZlibGunzip(data, size, reference)) {
+    if (deflatekit::ZlibInflate(data, size, 16 + 15, reference)) {
         Require(ok);
-        const std::string ours(reinterpret_cast<const char*>(out.GetData()), out.GetSize());
+        const std::string ours = deflatekit::AsBytes(out);
         Require(reference.compare(0, ours.size(), ours) == 0);
     }
     return 0;

@@ -5,8 +5,6 @@
 // all of them when it too finds the stream complete. (It may stop earlier on codes that zlib
 // alone accepts, and it decodes some streams that zlib refuses.)
 
-#include <zlib.h>
-
 #include <algorithm>
 #include <cstdlib>
 #include <string>
@@ -16,6 +14,7 @@
 #include "compress/MemoryDataSink.h"
 #include "core/DataBuffer.h"
 #include "core/LogBase.h"
+#include "tests/compress/DeflateTestKit.h"
 
 namespace {
 
@@ -23,30 +22,6 @@ void Require(bool condition) {
     if (!condition) {
         std::abort();
     }
-}
-
-std::string Bytes(const DataBuffer& buffer) {
-    return buffer.GetSize() ? std::string(reinterpret_cast<const char*>(buffer.GetData()), buffer.GetSize())
-                            : std::string();
-}
-
-bool ZlibInflate(const uint8_t* data, size_t size, std::string& out) {
-    z_stream z{};
-    if (inflateInit2(&z, -15) != Z_OK) {
-        return false;
-    }
-    z.next_in = const_cast<Bytef*>(data);
-    z.avail_in = static_cast<uInt>(size);
-    int result = Z_OK;
-    char buffer[65536];
-    do {
-        z.next_out = reinterpret_cast<Bytef*>(buffer);
-        z.avail_out = sizeof buffer;
-        result = inflate(&z, Z_NO_FLUSH);
-        out.append(buffer, sizeof buffer - z.avail_out);
-    } while (result == Z_OK && z.avail_out == 0);
-    inflateEnd(&z);
-    return result == Z_STREAM_END;
 }
 
 }  // namespace
@@ -82,8 +57,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     Require(piecesComplete == complete);
 
     std::string reference;
-    if (ZlibInflate(data, size, reference)) {
-        const std::string ours = Bytes(whole);
+    if (deflatekit::ZlibInflate(data, size, -15, reference)) {
+        const std::string ours = deflatekit::AsBytes(whole);
         Require(reference.compare(0, ours.size(), ours) == 0);
         Require(!complete || ours == reference);
     }

@@ -2,11 +2,26 @@
 
 #include <zlib.h>
 
+#include "core/DataBuffer.h"
+#include "core/Logger.h"
+#include "core/StringBuffer.h"
+
 #include <algorithm>
 #include <random>
 #include <stdexcept>
 
 namespace deflatekit {
+
+Bytes AsBytes(const DataBuffer& buffer) {
+    return buffer.GetSize() ? Bytes(reinterpret_cast<const char*>(buffer.GetData()), buffer.GetSize())
+                            : Bytes();
+}
+
+std::string LogText(Logger& log) {
+    StringBuffer text;
+    log.GetAsText(text);
+    return text.GetString();
+}
 
 // ---------------------------------------------------------------- test data
 
@@ -191,14 +206,14 @@ Bytes ZlibGzip(const Bytes& data, int level) {
     return Deflate(data, level, Z_DEFAULT_STRATEGY, 16 + 15, 8, 0, Z_NO_FLUSH);
 }
 
-bool ZlibInflateRaw(const Bytes& stream, Bytes& out) {
+bool ZlibInflate(const void* data, size_t size, int windowBits, Bytes& out) {
     z_stream z{};
-    if (inflateInit2(&z, -15) != Z_OK) {
+    if (inflateInit2(&z, windowBits) != Z_OK) {
         return false;
     }
     out.clear();
-    z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(stream.data()));
-    z.avail_in = static_cast<uInt>(stream.size());
+    z.next_in = static_cast<Bytef*>(const_cast<void*>(data));
+    z.avail_in = static_cast<uInt>(size);
     int result = Z_OK;
     char buffer[65536];
     do {

@@ -8,9 +8,15 @@
 
 #include "compress/DataSink.h"
 
+class DataBuffer;
+class Logger;
+
 namespace deflatekit {
 
 using Bytes = std::string;
+
+Bytes AsBytes(const DataBuffer& buffer);
+std::string LogText(Logger& log);  // the log rendered as text
 
 // ---- test data (deterministic for a seed)
 Bytes RandomBytes(size_t size, uint32_t seed);
@@ -29,8 +35,9 @@ Bytes ZlibDeflateRaw(const Bytes& data, const ZlibOptions& options = {});
 // Raw deflate written in `pieces` calls, each ending with `flush` (Z_SYNC_FLUSH, ...).
 Bytes ZlibDeflateRawFlushed(const Bytes& data, size_t pieces, int flush, int level = 6);
 Bytes ZlibGzip(const Bytes& data, int level = 6);
-// zlib's own decoding of raw deflate; false unless the stream ends properly.
-bool ZlibInflateRaw(const Bytes& stream, Bytes& out);
+// zlib's own decoding (windowBits -15 for raw deflate, 31 for a gzip member); false unless the
+// stream ends properly.
+bool ZlibInflate(const void* data, size_t size, int windowBits, Bytes& out);
 uint32_t ZlibCrc32(const Bytes& data);
 
 // ---- deflate streams by hand

@@ -22,17 +22,6 @@ DataBuffer Buffer(const Bytes& bytes) {
     return buffer;
 }
 
-Bytes AsBytes(const DataBuffer& buffer) {
-    return buffer.GetSize() ? Bytes(reinterpret_cast<const char*>(buffer.GetData()), buffer.GetSize())
-                            : Bytes();
-}
-
-std::string LogText(Logger& log) {
-    StringBuffer text;
-    log.GetAsText(text);
-    return text.GetString();
-}
-
 Bytes LittleEndian32(uint32_t value) {
     Bytes bytes;
     for (int i = 0; i < 4; ++i) {
@@ -218,6 +207,18 @@ public:
     }
     std::vector<std::string> errors;
 };
+
+TEST(Gzip, InPlaceWithoutMemoryForTheCopyKeepsTheInput) {
+    const Bytes member = MemberOf("some text");
+    DataBuffer buffer = Buffer(member);
+    ErrorList log;
+    {
+        ScopedAllocationFailure noMemory;
+        EXPECT_FALSE(Gzip::unGzip(buffer, buffer, log));
+    }
+    EXPECT_EQ(log.errors, std::vector<std::string>{"Out of memory."});
+    EXPECT_TRUE(AsBytes(buffer) == member);
+}
 
 TEST(Gzip, InflateFailureIsReported) {
     const Bytes original = TextLike(100000, 5);

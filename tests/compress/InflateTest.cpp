@@ -24,17 +24,6 @@ const unsigned char* Data(const Bytes& bytes) {
     return reinterpret_cast<const unsigned char*>(bytes.data());
 }
 
-Bytes AsBytes(const DataBuffer& buffer) {
-    return buffer.GetSize() ? Bytes(reinterpret_cast<const char*>(buffer.GetData()), buffer.GetSize())
-                            : Bytes();
-}
-
-std::string LogText(Logger& log) {
-    StringBuffer text;
-    log.GetAsText(text);
-    return text.GetString();
-}
-
 // What one call of inflateDataB gave: whether the stream ended properly, and the output.
 struct Decoded {
     bool complete;
@@ -42,12 +31,19 @@ struct Decoded {
     std::vector<Bytes> pieces;
 };
 
-Decoded DecodeB(const Bytes& stream) {
+// One call of inflateDataB on a fresh decoder into `sink`; true when the stream was complete.
+bool DecodeInto(RecordingSink& sink, const Bytes& stream) {
     InflateState2 state;
-    RecordingSink sink;
     state.setSink(&sink);
     LogNull log;
     const bool complete = state.inflateDataB(Data(stream), stream.size(), log, false);
+    EXPECT_FALSE(state.HadInternalError());
+    return complete;
+}
+
+Decoded DecodeB(const Bytes& stream) {
+    RecordingSink sink;
+    const bool complete = DecodeInto(sink, stream);
     return {complete, sink.Joined(), sink.pieces};
 }
 
@@ -317,14 +313,9 @@ TEST(Inflate, DamagedStreamsEndQuietlyAfterTheGoodOutput) {
         writer.StoredBlock(false, "ok");
         c.damage(writer);
         writer.Put(0, 32);  // plenty of bits after the damage, so nothing ends for want of input
-        const Bytes stream = writer.Finish();
-        InflateState2 state;
-        RecordingSink sink;
-        state.setSink(&sink);
-        LogNull log;
-        EXPECT_FALSE(state.inflateDataB(Data(stream), stream.size(), log, false)) << c.name;
-        EXPECT_EQ(sink.Joined(), c.expected) << c.name;
-        EXPECT_FALSE(state.HadInternalError()) << c.name;
+        const Decoded decoded = DecodeB(writer.Finish());
+        EXPECT_FALSE(decoded.complete) << c.name;
+        EXPECT_EQ(decoded.output, c.expected) << c.name;
     }
 }
 
@@ -351,33 +342,25 @@ TEST(Inflate, HandMadeDynamicBlockDecodes) {
 TEST(InflateSink, CapacityBelowAPieceEndsDecoding) {
     const Bytes original = TextLike(100000, 10);
     const Bytes stream = ZlibDeflateRaw(original, {6});
-    InflateState2 state;
     RecordingSink sink;
     sink.capacity = 32767;
-    state.setSink(&sink);
-    LogNull log;
-    EXPECT_FALSE(state.inflateDataB(Data(stream), stream.size(), log, false));
+    EXPECT_FALSE(DecodeInto(sink, stream));
     EXPECT_TRUE(sink.pieces.empty());
     EXPECT_FALSE(sink.WriteFailed());
 
     // Room for exactly one piece at a time is enough.
-    InflateState2 again;
     RecordingSink exact;
     exact.capacity = 32768;
-    again.setSink(&exact);
-    EXPECT_TRUE(again.inflateDataB(Data(stream), stream.size(), log, false));
+    EXPECT_TRUE(DecodeInto(exact, stream));
     EXPECT_TRUE(exact.Joined() == original);
 }
 
 TEST(InflateSink, WriteThatTakesLessEndsDecodingAndSetsTheFlag) {
     const Bytes original = TextLike(100000, 11);
     const Bytes stream = ZlibDeflateRaw(original, {6});
-    InflateState2 state;
     RecordingSink sink;
     sink.failAfterBytes = 40000;
-    state.setSink(&sink);
-    LogNull log;
-    EXPECT_FALSE(state.inflateDataB(Data(stream), stream.size(), log, false));
+    EXPECT_FALSE(DecodeInto(sink, stream));
     EXPECT_TRUE(sink.WriteFailed());
     EXPECT_EQ(sink.BytesWritten(), 40000u);
     EXPECT_EQ(sink.pieces.size(), 2u);  // the failed write was the last one offered
@@ -422,6 +405,20 @@ TEST(InflateSink, AbsentInput) {
     state.setSink(&sink);
     EXPECT_FALSE(state.inflateDataB(Data("x"), 0, verbose, true));
     EXPECT_NE(LogText(verbose).find("No data to inflate."), std::string::npos);
+}
+
+// Without a sink there is nowhere for output to go: nothing is decoded, nothing is "done".
+TEST(InflateSink, NoSinkIsAFailure) {
+    const Bytes stream("\x4B\x4C\x4A\x06\x00", 5);
+    InflateState2 state;
+    LogNull quiet;
+    EXPECT_FALSE(state.inflateDataB(Data(stream), stream.size(), quiet, false));
+
+    MemoryDataSource source(stream.data(), stream.size());
+    Logger log;
+    EXPECT_FALSE(state.inflateDataC(source, log, false));
+    EXPECT_EQ(LogText(log),
+              "QuorvelLog:\r\n  Inflate from data source failed.\r\n  InflateErrorCode: 3\r\n");
 }
 
 // The progress monitor hears of every piece; when it asks to abort, decoding ends and the

@@ -21,11 +21,6 @@ using namespace deflatekit;
 
 namespace {
 
-Bytes AsBytes(const DataBuffer& buffer) {
-    return buffer.GetSize() ? Bytes(reinterpret_cast<const char*>(buffer.GetData()), buffer.GetSize())
-                            : Bytes();
-}
-
 // Decodes with InflateFromMemory and checks the result, the bytes and the CRC-32.
 void ExpectInflatesTo(const Bytes& stream, const Bytes& original, const std::string& what) {
     DataBuffer out;
