@@ -465,9 +465,10 @@ InflateState2::Step InflateState2::DecodeOneSlow(const HuffmanTable& literals,
 
 // ---------------------------------------------------------------- output
 
-// The full piece goes to the sink, then it (and whatever a back reference wrote past it) moves
-// down to the start of the window, where it is the history for the next piece. The move costs
-// one 32 KB copy per 32 KB of output; in exchange no back reference ever wraps around.
+// The full piece is handed on, then it (and whatever a back reference wrote past it) moves down
+// to the start of the window, where it is the history for the next piece. The move costs one
+// 32 KB copy per 32 KB of output; in exchange no back reference ever wraps around.
+// False when decoding has to end: the piece was not taken, or it was but the sink then stopped.
 bool InflateState2::FlushPiece() {
     if (!Emit(window_ + flushed_, kPieceEnd - flushed_)) {
         Stop();
@@ -476,7 +477,7 @@ bool InflateState2::FlushPiece() {
     std::memmove(window_, window_ + kWindowSize, out_ - kWindowSize);
     out_ -= kWindowSize;
     flushed_ = kWindowSize;
-    return true;
+    return state_ != State::Stopped;
 }
 
 void InflateState2::FlushPartPiece() {
@@ -486,6 +487,9 @@ void InflateState2::FlushPartPiece() {
     }
 }
 
+// Hands bytes on: to the sink, or in inflateDataC to the queue, which goes to the sink once it
+// holds flushSize_ bytes. True when the bytes were taken (by the queue, at least); when they
+// were taken but the sink refused the queue or asked to abort, decoding stops.
 bool InflateState2::Emit(const unsigned char* bytes, uint32_t count) {
     if (!queueOutput_) {
         return WriteToSink(bytes, count);
@@ -494,7 +498,10 @@ bool InflateState2::Emit(const unsigned char* bytes, uint32_t count) {
         queueFailed_ = true;
         return false;
     }
-    return queue_.GetSize() < flushSize_ || FlushQueue();
+    if (queue_.GetSize() >= flushSize_ && !FlushQueue()) {
+        Stop();
+    }
+    return true;
 }
 
 bool InflateState2::FlushQueue() {
@@ -508,8 +515,16 @@ bool InflateState2::FlushQueue() {
     return true;
 }
 
+// True when the sink took all the bytes. A sink without the capacity for them is not offered
+// them at all.
 bool InflateState2::WriteToSink(const unsigned char* bytes, uint32_t count) {
-    return sink_ && sink_->Capacity() >= count && sink_->Write(bytes, count) && !sink_->Aborted();
+    if (!sink_ || sink_->Capacity() < count || !sink_->Write(bytes, count)) {
+        return false;
+    }
+    if (sink_->Aborted()) {
+        Stop();
+    }
+    return true;
 }
 
 // ---------------------------------------------------------------- entry points

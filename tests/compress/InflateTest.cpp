@@ -355,6 +355,34 @@ TEST(InflateSink, CapacityBelowAPieceEndsDecoding) {
     EXPECT_TRUE(exact.Joined() == original);
 }
 
+// A sink that has no room the first time it is asked and plenty afterwards: decoding ends at
+// the refusal, and what is handed on afterwards is the output up to there, once.
+class RoomLaterSink : public RecordingSink {
+public:
+    uint64_t Capacity() const override { return asked_++ ? 999999999 : 0; }
+
+private:
+    mutable int asked_ = 0;
+};
+
+TEST(InflateSink, RefusedOutputIsHandedOnOnceAtTheEnd) {
+    const Bytes original = TextLike(300000, 20);
+    const Bytes stream = ZlibDeflateRaw(original, {6});
+    for (uint32_t flushSize : {32768u, 65536u}) {
+        MemoryDataSource source(stream.data(), stream.size());
+        InflateState2 state;
+        state.reset(flushSize);
+        RoomLaterSink sink;
+        state.setSink(&sink);
+        LogNull log;
+        EXPECT_TRUE(state.inflateDataC(source, log, false));
+        const Bytes got = sink.Joined();
+        EXPECT_GE(got.size(), flushSize) << flushSize;
+        EXPECT_LT(got.size(), original.size()) << flushSize;
+        EXPECT_TRUE(original.compare(0, got.size(), got) == 0) << "not a prefix, " << flushSize;
+    }
+}
+
 TEST(InflateSink, WriteThatTakesLessEndsDecodingAndSetsTheFlag) {
     const Bytes original = TextLike(100000, 11);
     const Bytes stream = ZlibDeflateRaw(original, {6});
