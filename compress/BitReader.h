@@ -5,7 +5,7 @@
 //
 // Two ways of filling it:
 // - RefillFast (the decoder's hot loop): one unaligned 8-byte load tops the buffer up to 56..63
-//   bits without a loop or a branch. It needs 8 readable bytes (CanRefillFast). The load also
+//   bits without a loop or a branch. It needs 8 readable bytes. The load also
 //   leaves bits above `count_`; they are the true next bits of the input, so a later fill that
 //   ORs the same bytes in again changes nothing.
 // - FillSlow (near the end of the input): byte by byte, never past the end.
@@ -31,13 +31,10 @@ public:
     void Clear() { *this = BitReader(); }
 
     const unsigned char* Next() const { return next_; }
-    const unsigned char* End() const { return end_; }
     size_t BytesLeft() const { return static_cast<size_t>(end_ - next_); }
     uint32_t BitsAvailable() const { return count_; }
 
-    bool CanRefillFast() const { return BytesLeft() >= 8; }
-
-    // At least 56 bits afterwards. Only when CanRefillFast().
+    // At least 56 bits afterwards. Only with 8 or more bytes left.
     void RefillFast() {
         uint64_t word;
         std::memcpy(&word, next_, 8);  // one unaligned load; little-endian hosts only

@@ -18,9 +18,10 @@
 //   bits 11..8   the number of extra bits that follow the code (lengths and distances), or the
 //                index width of the subtable (pointer entries)
 //   bits  7..0   the bits this level consumes: the code's length in a first-level entry, the
-//                rest of it in a subtable entry, rootBits in a pointer entry. An invalid entry
-//                consumes the whole width of its level, so a caller that checks it has that
-//                many bits knows the pattern really is unassigned and is not merely cut short.
+//                rest of it in a subtable entry, rootBits in a pointer entry. The entry of an
+//                unassigned pattern consumes the whole width of its level, so a caller that
+//                checks it has that many bits knows the pattern really is unassigned and is
+//                not merely cut short.
 // Lengths and distances carry no flag: an entry with none of the four flags is one of them.
 //
 // Every slot of every level is written when a table is built, so a lookup never reads an
