@@ -2,8 +2,8 @@
 // Crc32: the CRC-32 of gzip members and zip entries (reflected polynomial 0xEDB88320, initial
 // value and final complement 0xFFFFFFFF), computed incrementally.
 //
-// Cost: eight table lookups per 8 input bytes ("slicing by 8"), about 1 cycle a byte; the eight
-// 1 KB tables are built at compile time.
+// Cost: one table lookup per byte, sixteen bytes a step, and on long inputs four independent
+// lanes side by side; about 0.5 cycle a byte. The 20 KB of tables are built at compile time.
 
 #include <cstddef>
 #include <cstdint>
