@@ -6,6 +6,7 @@
 #include "xml/TreeInfo.h"
 #include "xml/TreeNode.h"
 #include "xml/XmlParser.h"
+#include "xml/XmlSerializer.h"
 
 namespace {
 StringBuffer TrimmedTag(const char* tag) {
@@ -108,4 +109,11 @@ void ClsXml::TakeTree(ClsXml& other) {
     ReleaseNode();
     currentNode_ = other.currentNode_;
     other.currentNode_ = nullptr;
+}
+
+bool ClsXml::GetXml(StringBuffer& out) {
+    out.Clear();
+    CritSecExitor hold(*this);
+    TreeNode* node = CurrentNode();
+    return node && SerializeNode(*node, out, 0, 0, false);
 }

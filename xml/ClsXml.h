@@ -49,6 +49,10 @@ public:
     bool ChildContentByTag(const char* tag, StringBuffer& out);
     void TakeTree(ClsXml& other);
 
+    // The handle's node and its subtree as XML text (with the document's prolog when the node
+    // is the root); `out` is cleared first. False when memory is exhausted or there is no node.
+    bool GetXml(StringBuffer& out);
+
     // The node the handle stands on; null when it stands on nothing (after giving its node away
     // with TakeTree, or when memory ran out while it was made).
     TreeNode* CurrentNode() const;
