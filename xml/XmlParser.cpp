@@ -72,7 +72,9 @@ private:
     void ReadElementAttributes(TreeNode& element);
     TreeNode* ReadDeclaration();
     void ReadDeclarationAttributes(TreeNode& declaration);
+    bool ReadAttributeName(const ByteSet& stops, const char* drop);
     bool ReadValue(uint32_t start);
+    bool AddAttribute(TreeNode& node);
     // Appends the bytes [start, Position()) of the input; false (and out of memory) on exhaustion.
     bool Keep(StringBuffer& out, uint32_t start);
     void Close(TreeNode& element);
@@ -323,6 +325,24 @@ bool TreeBuilder::Keep(StringBuffer& out, uint32_t start) {
     return out.AppendN(in_.Data() + start, in_.Position() - start) || OutOfMemory();
 }
 
+// The name up to one of `stops`, without the bytes of `drop`, into name_; then the whitespace
+// after it is skipped and value_ is emptied for the value that may follow.
+bool TreeBuilder::ReadAttributeName(const ByteSet& stops, const char* drop) {
+    const uint32_t start = in_.CaptureUntil(stops);
+    if (!CopyWithout(in_.Data() + start, in_.Position() - start, drop, name_)) {
+        return OutOfMemory();
+    }
+    in_.SkipWhitespace();
+    value_.Clear();
+    return true;
+}
+
+// Adds name_ and value_ (a name the filter empties adds nothing).
+bool TreeBuilder::AddAttribute(TreeNode& node) {
+    return node.AddAttribute(name_.GetString(), name_.GetSize(), value_.GetString(), value_.GetSize()) ||
+           OutOfMemory();
+}
+
 // The attribute value [start, Position()) with the predefined entities replaced.
 bool TreeBuilder::ReadValue(uint32_t start) {
     if (!Keep(value_, start)) {
@@ -336,13 +356,9 @@ bool TreeBuilder::ReadValue(uint32_t start) {
 
 void TreeBuilder::ReadElementAttributes(TreeNode& element) {
     while (in_.Current() != '>' && !in_.AtEnd()) {
-        const uint32_t nameStart = in_.CaptureUntil(kAttributeNameStops);
-        if (!CopyWithout(in_.Data() + nameStart, in_.Position() - nameStart, "\"'<", name_)) {
-            OutOfMemory();
+        if (!ReadAttributeName(kAttributeNameStops, "\"'<")) {
             return;
         }
-        in_.SkipWhitespace();
-        value_.Clear();
         if (in_.Current() == '=') {
             in_.Advance();
             in_.SkipWhitespace();
@@ -361,8 +377,7 @@ void TreeBuilder::ReadElementAttributes(TreeNode& element) {
                 in_.Advance();
             }
         }
-        if (!element.AddAttribute(name_.GetString(), name_.GetSize(), value_.GetString(), value_.GetSize())) {
-            OutOfMemory();
+        if (!AddAttribute(element)) {
             return;
         }
         in_.SkipWhitespace();
@@ -399,13 +414,9 @@ TreeNode* TreeBuilder::ReadDeclaration() {
 void TreeBuilder::ReadDeclarationAttributes(TreeNode& declaration) {
     in_.SkipWhitespace();
     while (in_.Current() != '>' && !in_.AtEnd()) {
-        const uint32_t nameStart = in_.CaptureUntil(kDeclarationNameStops);
-        if (!CopyWithout(in_.Data() + nameStart, in_.Position() - nameStart, "\"", name_)) {
-            OutOfMemory();
+        if (!ReadAttributeName(kDeclarationNameStops, "\"")) {
             return;
         }
-        in_.SkipWhitespace();
-        value_.Clear();
         if (in_.Current() == '=') {
             in_.Advance();
             in_.SkipWhitespace();
@@ -429,8 +440,7 @@ void TreeBuilder::ReadDeclarationAttributes(TreeNode& declaration) {
                 in_.Advance();
             }
         }
-        if (!declaration.AddAttribute(name_.GetString(), name_.GetSize(), value_.GetString(), value_.GetSize())) {
-            OutOfMemory();
+        if (!AddAttribute(declaration)) {
             return;
         }
         in_.SkipWhitespace();
