@@ -17,6 +17,8 @@
 //   ClsXml mine; mine.TakeTree(*channel);  // mine now stands on channel's node, channel on
 //                                        // nothing; no counts change
 //   delete channel;
+// Also: LoadXmlFile(path, trim) (bytes turned into UTF-8 from their byte-order mark or declared
+// encoding), GetXml(out) (the node as XML text), SaveXml(path) (in the declared encoding).
 // Handle lifetime: a tree lives as long as any handle stands on one of its nodes. Handles made
 // by ChildByTag keep the whole tree alive, also after the handle they came from has loaded
 // another document or been deleted. Tags are compared byte for byte, case-sensitively.
@@ -42,7 +44,16 @@ public:
     ClsXml& operator=(const ClsXml&) = delete;
 
     // Parses a NUL-terminated UTF-8 text (null parses nothing). Logged in the context "LoadXml".
+    // A text without "<" that, trimmed, is shorter than 100 bytes and ends with ".xml" in any
+    // letter case is taken as a file name and loaded with LoadXmlFile.
     bool LoadXml(const char* text, bool trimWhitespace);
+    // Loads a file (the path is trimmed), turning its bytes into UTF-8 from their byte-order
+    // mark or declared encoding first. A document declared "utf-16", "ucs-2" or "unicode" then
+    // declares "utf-8". Logged in the context "LoadXmlFile" with "filename".
+    bool LoadXmlFile(const char* path, bool trimWhitespace);
+    // Writes the handle's node (see GetXml) to a file in the document's declared encoding,
+    // declaring "utf-8" when it declares none. Logged in the context "SaveXml".
+    bool SaveXml(const char* path);
 
     int32_t CountChildrenByTag(const char* tag);
     ClsXml* ChildByTag(const char* tag, int32_t index);
