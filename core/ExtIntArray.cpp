@@ -53,14 +53,6 @@ bool ExtIntArray::Append(int32_t value) {
     return true;
 }
 
-bool ExtIntArray::Set(uint32_t index, int32_t value) {
-    if (index >= count_) {
-        return false;
-    }
-    items_[index] = value;
-    return true;
-}
-
 void ExtIntArray::RemoveRange(uint32_t start, uint32_t count) {
     if (start >= count_ || count == 0) {
         return;

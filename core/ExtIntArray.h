@@ -18,9 +18,7 @@ public:
     int32_t At(uint32_t index) const { return index < count_ ? items_[index] : 0; }  // 0 outside
 
     bool Append(int32_t value);
-    bool Set(uint32_t index, int32_t value);  // false outside 0..count-1
     void RemoveRange(uint32_t start, uint32_t count);  // clamped to the items; later ones move up
-    void Clear() { count_ = 0; }
 
 private:
     bool GrowToHold(uint32_t newCount);

@@ -34,7 +34,6 @@ public:
 
     int32_t Serial() const { return serial_; }
     int32_t HandleCount() const { return handleCount_; }
-    void AddHandles(int32_t count) { handleCount_ += count; }
 
 private:
     uint8_t magic_;

@@ -20,13 +20,11 @@ TEST(ExtIntArray, GrowsByItsStepOnceThenGeometrically) {
     EXPECT_EQ(array.At(100), 0);
 }
 
-TEST(ExtIntArray, SetRemoveAndExhaustion) {
+TEST(ExtIntArray, RemoveAndExhaustion) {
     ExtIntArray array(2, 2);
     for (int32_t i = 0; i < 6; ++i) {
         array.Append(i);
     }
-    EXPECT_TRUE(array.Set(0, -1));
-    EXPECT_FALSE(array.Set(6, 1));
     array.RemoveRange(1, 2);
     EXPECT_EQ(array.Count(), 4u);
     EXPECT_EQ(array.At(1), 3);
