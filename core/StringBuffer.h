@@ -19,7 +19,7 @@
 // 500000, so a growing buffer roughly doubles until its steps reach 500000 bytes.
 //
 // Conversions between character encodings are free functions of the encoding library (it sits
-// above this one); the entity decoder is DecodeEntities.
+// above this one).
 
 #include <cstddef>
 #include <cstdint>
@@ -142,6 +142,10 @@ public:
     // in pieces of 500 bytes. False at the first byte that is neither, or at an unpaired digit;
     // the bytes decoded before it stay in `out`.
     bool HexDecodeInto(DataBuffer& out) const;
+
+    // Replaces HTML character references by single Windows-1252 bytes, in fixed passes
+    // (EntityDecoding.cpp tells the order and why it matters).
+    void DecodeEntities();
 
     // Replaces the text by `block` (allocated with qvmem::Allocate, `length` bytes of text and a
     // NUL at block[length], `capacity` bytes in all). For builders that assemble a new text.

@@ -31,14 +31,18 @@ int CodePageSetting(const char* variable, int fallback) {
 }  // namespace
 
 std::string UserName() {
-    std::vector<char> buffer(4096);
-    struct passwd entry {};
-    struct passwd* found = nullptr;
-    if (getpwuid_r(geteuid(), &entry, buffer.data(), buffer.size(), &found) != 0 || !found ||
-        !found->pw_name) {
-        return {};
-    }
-    return found->pw_name;
+    // Read once: every public method logs it, and the effective user does not change.
+    static const std::string name = [] {
+        std::vector<char> buffer(4096);
+        struct passwd entry {};
+        struct passwd* found = nullptr;
+        if (getpwuid_r(geteuid(), &entry, buffer.data(), buffer.size(), &found) != 0 || !found ||
+            !found->pw_name) {
+            return std::string();
+        }
+        return std::string(found->pw_name);
+    }();
+    return name;
 }
 
 int AnsiCodePage() { return CodePageSetting("QV_ANSI_CODEPAGE", 1252); }

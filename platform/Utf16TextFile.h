@@ -7,10 +7,11 @@
 #include <string_view>
 
 #include "platform/FileSystem.h"
+#include "platform/Utf16Output.h"
 
 namespace platform {
 
-class Utf16TextFile {
+class Utf16TextFile : public Utf16Output {
 public:
     enum class Mode {
         Create,  // "w": create or truncate; always starts with the byte-order mark
@@ -18,14 +19,14 @@ public:
     };
 
     Utf16TextFile() = default;
-    ~Utf16TextFile();  // flushes and closes
+    ~Utf16TextFile() override;  // flushes and closes
     Utf16TextFile(const Utf16TextFile&) = delete;
     Utf16TextFile& operator=(const Utf16TextFile&) = delete;
 
     bool Open(const std::string& path, Mode mode);
     bool IsOpen() const { return file_.IsOpen(); }
     // Writes the code units, each line feed as CR LF. Output is buffered until Close.
-    void Write(std::u16string_view text);
+    void Write(std::u16string_view text) override;
     // Flushes and closes; false when any byte could not be written.
     bool Close();
 

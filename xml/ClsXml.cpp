@@ -84,6 +84,10 @@ bool ClsXml::LoadXml(const char* text, bool trimWhitespace) {
     if (LooksLikeFileName(text)) {
         return LoadXmlFile(text, trimWhitespace);
     }
+    return LoadXmlText(text, trimWhitespace);
+}
+
+bool ClsXml::LoadXmlText(const char* text, bool trimWhitespace) {
     CritSecExitor hold(*this);
     log_.ResetLog();
     LogContext context(log_, "LoadXml");

@@ -47,6 +47,9 @@ public:
     // A text without "<" that, trimmed, is shorter than 100 bytes and ends with ".xml" in any
     // letter case is taken as a file name and loaded with LoadXmlFile.
     bool LoadXml(const char* text, bool trimWhitespace);
+    // The same, for text that is a document whatever it looks like (a downloaded body): it is
+    // always parsed, never taken as a file name. Logged in the context "LoadXml".
+    bool LoadXmlText(const char* text, bool trimWhitespace);
     // Loads a file (the path is trimmed), turning its bytes into UTF-8 from their byte-order
     // mark or declared encoding first. A document declared "utf-16", "ucs-2" or "unicode" then
     // declares "utf-8". Logged in the context "LoadXmlFile" with "filename".

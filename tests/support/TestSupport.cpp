@@ -1,5 +1,6 @@
 #include "tests/support/TestSupport.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -69,6 +70,69 @@ std::string Utf16LeBytes(const std::u16string& text) {
         bytes.push_back(static_cast<char>(unit >> 8));
     }
     return bytes;
+}
+
+}  // namespace testsupport
+
+namespace testsupport {
+namespace {
+
+std::u16string DecodeUtf16Le(const std::string& bytes) {
+    std::u16string text;
+    for (size_t i = 0; i + 1 < bytes.size(); i += 2) {
+        text.push_back(static_cast<char16_t>(static_cast<unsigned char>(bytes[i]) |
+                                             (static_cast<unsigned char>(bytes[i + 1]) << 8)));
+    }
+    return text;
+}
+
+std::vector<std::string> SplitOn(const std::string& text, const std::string& separator) {
+    std::vector<std::string> pieces;
+    size_t start = 0;
+    for (size_t at; (at = text.find(separator, start)) != std::string::npos; start = at + separator.size()) {
+        pieces.push_back(text.substr(start, at - start));
+    }
+    pieces.push_back(text.substr(start));
+    return pieces;
+}
+
+}  // namespace
+
+std::vector<AppLogEntry> ReadApplicationLog(const std::string& dataFolder) {
+    std::vector<std::string> files;
+    const std::filesystem::path folder = std::filesystem::path(dataFolder) / "ApplicationLog";
+    std::error_code error;
+    for (const auto& entry : std::filesystem::directory_iterator(folder, error)) {
+        files.push_back(entry.path().string());
+    }
+    std::sort(files.begin(), files.end());
+    std::vector<AppLogEntry> entries;
+    for (const std::string& file : files) {
+        std::string bytes = ReadFileBytes(file);
+        if (bytes.rfind("\xFF\xFE", 0) == 0) {
+            bytes.erase(0, 2);
+        }
+        const std::u16string text = DecodeUtf16Le(bytes);
+        std::string utf8;
+        for (char16_t unit : text) {  // the log's texts here are ASCII and Latin-1
+            if (unit < 0x80) {
+                utf8.push_back(static_cast<char>(unit));
+            } else {
+                utf8.push_back(static_cast<char>(0xC0 | (unit >> 6)));
+                utf8.push_back(static_cast<char>(0x80 | (unit & 0x3F)));
+            }
+        }
+        for (const std::string& line : SplitOn(utf8, "\r\n")) {
+            if (line.empty() || line[0] == '#') {
+                continue;
+            }
+            const std::vector<std::string> columns = SplitOn(line, "\t");
+            if (columns.size() == 6) {
+                entries.push_back({columns[1], columns[2], columns[3], columns[4], columns[5]});
+            }
+        }
+    }
+    return entries;
 }
 
 }  // namespace testsupport

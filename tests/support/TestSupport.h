@@ -3,6 +3,7 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace testsupport {
 
@@ -44,5 +45,18 @@ int RunShellCommand(const std::string& command);
 
 // The bytes of UTF-16LE text: every code unit little-endian, nothing added.
 std::string Utf16LeBytes(const std::u16string& text);
+
+}  // namespace testsupport
+
+namespace testsupport {
+
+// One entry line of the application log, its columns after the date and time.
+struct AppLogEntry {
+    std::string module, type, val1, val2, val3;  // UTF-8
+};
+
+// The entries of every application log file of the data folder, in file order (the files are
+// read in name order); empty when there is none.
+std::vector<AppLogEntry> ReadApplicationLog(const std::string& dataFolder);
 
 }  // namespace testsupport

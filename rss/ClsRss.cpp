@@ -1,0 +1,42 @@
+#include "rss/ClsRss.h"
+
+#include <memory>
+#include <new>
+
+#include "core/StringBuffer.h"
+
+ClsRss::ClsRss() = default;
+ClsRss::~ClsRss() = default;
+
+ClsRss* ClsRss::ChildObject(const char* methodName, const char* tag, int32_t index) {
+    MethodScope scope(*this, methodName);
+    if (index < 0) {
+        return nullptr;
+    }
+    std::unique_ptr<ClsXml> found(xml_.ChildByTag(tag, index));
+    if (!found) {
+        return nullptr;
+    }
+    auto* child = new (std::nothrow) ClsRss();
+    if (child) {
+        child->xml_.TakeTree(*found);
+    }
+    return child;
+}
+
+ClsRss* ClsRss::GetChannel(int32_t index) { return ChildObject("GetChannel", "channel", index); }
+
+ClsRss* ClsRss::GetItem(int32_t index) { return ChildObject("GetItem", "item", index); }
+
+bool ClsRss::GetString(XString& tag, XString& out) {
+    MethodScope scope(*this, "GetString");
+    StringBuffer text;
+    xml_.ChildContentByTag(tag.GetUtf8(), text);
+    text.DecodeEntities();
+    out.SetFromUtf8(text.GetString());
+    return true;
+}
+
+int32_t ClsRss::ItemCount() { return xml_.CountChildrenByTag("item"); }
+
+bool ClsRss::LoadFeedText(const char* utf8) { return xml_.LoadXmlText(utf8, true); }
