@@ -224,13 +224,15 @@ void EventHistorian::TwoValueCheck(int64_t a, int64_t b, bool& abort) {
     }
 }
 
-void EventHistorian::Notify5(const char* a, const char* b, const char* c, const char* d, const char* e) {
+void EventHistorian::Notify5(const char* a, const char* b, const char* c, const char* d,
+                             const char* e) {
     if (target_) {
         target_->Notify5(a, b, c, d, e);
     }
 }
 
-void EventHistorian::Notify7(const char* a, const char* b, const char* c, const char* d, const char* e, const char* f, const char* g) {
+void EventHistorian::Notify7(const char* a, const char* b, const char* c, const char* d,
+                             const char* e, const char* f, const char* g) {
     if (target_) {
         target_->Notify7(a, b, c, d, e, f, g);
     }

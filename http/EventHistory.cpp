@@ -14,7 +14,9 @@ struct NamedValue : QuorvelObject {
 
 }  // namespace
 
-EventHistory::EventHistory() { entries_.SetOwnsItems(true); }
+EventHistory::EventHistory() {
+    entries_.SetOwnsItems(true);
+}
 
 EventHistory::~EventHistory() = default;
 

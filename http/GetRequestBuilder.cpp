@@ -28,14 +28,21 @@ constexpr const char* kIeUserAgent =
     "1.1.4322; .NET CLR 1.0.3705; .NET CLR 2.0.50727; .NET CLR 3.0.04506.648; .NET CLR "
     "3.5.21022; .NET CLR 3.0.4506.2152; .NET CLR 3.5.30729)\r\n";
 
-const char* TextOrEmpty(const char* text) { return text ? text : ""; }
+const char* TextOrEmpty(const char* text) {
+    return text ? text : "";
+}
 
 // Writes the pieces the three flavours share into one request text.
 class RequestWriter {
 public:
     RequestWriter(const char* flavourName, const GetRequestInputs& in, HttpControl& settings,
                   HttpResult& result, StringBuffer& request, LogBase& log, ProgressMonitor* monitor)
-        : in_(in), settings_(settings), result_(result), out_(request), log_(log), monitor_(monitor) {
+        : in_(in),
+          settings_(settings),
+          result_(result),
+          out_(request),
+          log_(log),
+          monitor_(monitor) {
         log_.AddInfo(flavourName);
         out_.Clear();
     }
@@ -178,13 +185,11 @@ public:
         ValueLine("Cookie", cookies);
     }
 
-    void BasicAuthorizationLine() {
+    // The cookie line, then the Basic Authorization and Proxy-Authorization lines.
+    void CookieAndBasicLines() {
+        CookieLine();
         if (in_.credentials) {
             in_.credentials->AppendBasicAuthorizationLine(settings_, out_, log_, monitor_);
-        }
-    }
-    void BasicProxyAuthorizationLine() {
-        if (in_.credentials) {
             in_.credentials->AppendBasicProxyAuthorizationLine(settings_, out_, log_, monitor_);
         }
     }
@@ -238,9 +243,7 @@ void BuildGetRequest(const GetRequestInputs& in, HttpControl& settings, HttpResu
     w.ValueLineIfSet("Accept-Language", settings.acceptLanguage);
     w.ValueLineIfSet("Referer", settings.referer);
     w.ValueLineIfSet("User-Agent", settings.userAgent);
-    w.CookieLine();
-    w.BasicAuthorizationLine();
-    w.BasicProxyAuthorizationLine();
+    w.CookieAndBasicLines();
     if (settings.addHostHeader) {
         w.HostLine();
     }
@@ -265,9 +268,7 @@ void BuildFireFoxGetRequest(const GetRequestInputs& in, HttpControl& settings, H
     w.Fixed("Connection: keep-alive\r\n");
     w.TokenAuthorizationLine();
     w.ValueLineIfSet("Referer", settings.referer);
-    w.CookieLine();
-    w.BasicAuthorizationLine();
-    w.BasicProxyAuthorizationLine();
+    w.CookieAndBasicLines();
     w.Finish();
 }
 
@@ -284,9 +285,7 @@ void BuildIeGetRequest(const GetRequestInputs& in, HttpControl& settings, HttpRe
     w.TokenAuthorizationLine();
     w.AcceptEncodingLine();
     w.Fixed(kIeUserAgent);
-    w.CookieLine();
-    w.BasicAuthorizationLine();
-    w.BasicProxyAuthorizationLine();
+    w.CookieAndBasicLines();
     w.Fixed("Connection: Keep-Alive\r\n");
     w.HostLine();
     w.Finish();

@@ -49,8 +49,8 @@ public:
 };
 
 struct GetRequestInputs {
-    const char* url = "";    // the request URL (blanks already "%20"); sent whole through a proxy
-    const char* host = "";   // the parsed host
+    const char* url = "";   // the request URL (blanks already "%20"); sent whole through a proxy
+    const char* host = "";  // the parsed host
     int port = 80;
     const char* path = "/";  // an empty path is sent as "/"
     const char* query = "";

@@ -27,10 +27,10 @@ public:
     const char* MethodOrGet() const;
 
     // --- connection and transfer
-    int connectTimeout = 10;  // seconds, for every new connection
-    int readTimeout = 20;     // seconds, idle time-out of reads and TLS sends
-    int heartbeatMs = 0;      // interval of abort checks during network waits; 0 = none
-    int maxUrlLen = 2000;     // longest URL accepted, in bytes
+    int connectTimeout = 10;        // seconds, for every new connection
+    int readTimeout = 20;           // seconds, idle time-out of reads and TLS sends
+    int heartbeatMs = 0;            // interval of abort checks during network waits; 0 = none
+    int maxUrlLen = 2000;           // longest URL accepted, in bytes
     uint64_t maxContentLength = 0;  // largest response body accepted; 0 = no limit
 
     // --- request line and header values
@@ -45,8 +45,8 @@ public:
     bool acceptGzip = true;  // "Accept-Encoding: gzip" rather than an empty Accept-Encoding
     bool ieStyleRequest = false;
     bool firefoxStyleRequest = false;
-    int64_t rangeStart = 0;  // when not 0, the body is requested from this byte offset on
-    MimeHeader extraHeaders; // further request fields, sent in every flavour
+    int64_t rangeStart = 0;   // when not 0, the body is requested from this byte offset on
+    MimeHeader extraHeaders;  // further request fields, sent in every flavour
 
     // --- authentication
     StringBuffer authToken;  // token of an Authorization line in an NTLM or Negotiate exchange

@@ -11,7 +11,8 @@
 
 namespace {
 
-constexpr const char* kInternetSettingsKey = "/Software/Microsoft/Windows/CurrentVersion/Internet Settings";
+constexpr const char* kInternetSettingsKey =
+    "/Software/Microsoft/Windows/CurrentVersion/Internet Settings";
 
 // One value of the browser settings; a missing one is logged and gives false.
 bool ReadInternetSetting(const platform::RegistryKey& key, bool keyOpen, const char* name,
@@ -19,7 +20,8 @@ bool ReadInternetSetting(const platform::RegistryKey& key, bool keyOpen, const c
     if (keyOpen && key.QueryValue(name, value) == 0) {
         return true;
     }
-    std::string text = std::string("Failed to read registry: CURRENT_USER") + kInternetSettingsKey + "/" + name;
+    std::string text =
+        std::string("Failed to read registry: CURRENT_USER") + kInternetSettingsKey + "/" + name;
     log.AddError(text.c_str());
     return false;
 }

@@ -8,8 +8,8 @@
 
 #include "core/ExtPtrArray.h"
 #include "core/LogBase.h"
-#include "http/NumberText.h"
 #include "http/MimeField.h"
+#include "http/NumberText.h"
 
 namespace {
 
@@ -85,8 +85,8 @@ void HttpResponseHeader::ParseResponseHeader(const char* block, uint32_t length)
     if (!ReadDecimal(header, firstBlank + 1, code, codeEnd)) {
         return;
     }
-    statusCode_ = static_cast<int>(
-        std::clamp<int64_t>(code, std::numeric_limits<int>::min(), std::numeric_limits<int>::max()));
+    statusCode_ = static_cast<int>(std::clamp<int64_t>(code, std::numeric_limits<int>::min(),
+                                                       std::numeric_limits<int>::max()));
 
     // The reason phrase follows a blank on the status line; without a CR ending the status line
     // there is no field part to read.
@@ -112,8 +112,8 @@ void HttpResponseHeader::ParseResponseHeader(const char* block, uint32_t length)
     const size_t fieldsStart =
         std::min(header.find_first_not_of(" \t\r\n", statusLineEnd), header.size());
     LogNull quiet;
-    fields_.LoadFromText(header.data() + fieldsStart, static_cast<uint32_t>(header.size() - fieldsStart),
-                         quiet);
+    fields_.LoadFromText(header.data() + fieldsStart,
+                         static_cast<uint32_t>(header.size() - fieldsStart), quiet);
 }
 
 bool HttpResponseHeader::FirstValueIs(const char* name, const char* token) const {
@@ -121,11 +121,17 @@ bool HttpResponseHeader::FirstValueIs(const char* name, const char* token) const
     return fields_.GetField(name, value) && value.EqualsNoCase(token);
 }
 
-bool HttpResponseHeader::IsChunked() const { return FirstValueIs("Transfer-Encoding", "chunked"); }
+bool HttpResponseHeader::IsChunked() const {
+    return FirstValueIs("Transfer-Encoding", "chunked");
+}
 
-bool HttpResponseHeader::IsGzipCoded() const { return FirstValueIs("content-encoding", "gzip"); }
+bool HttpResponseHeader::IsGzipCoded() const {
+    return FirstValueIs("content-encoding", "gzip");
+}
 
-bool HttpResponseHeader::ConnectionClose() const { return FirstValueIs("connection", "close"); }
+bool HttpResponseHeader::ConnectionClose() const {
+    return FirstValueIs("connection", "close");
+}
 
 bool HttpResponseHeader::GetCharset(StringBuffer& charset) const {
     return fields_.GetFieldAttribute("Content-Type", "charset", charset);

@@ -53,8 +53,11 @@ public:
 
     // Field lookups (names in any letter case; the first field of a name wins).
     bool HasField(const char* name) const { return fields_.HasField(name); }
-    bool GetField(const char* name, StringBuffer& value) const { return fields_.GetField(name, value); }
-    bool GetFieldAttribute(const char* fieldName, const char* attribute, StringBuffer& value) const {
+    bool GetField(const char* name, StringBuffer& value) const {
+        return fields_.GetField(name, value);
+    }
+    bool GetFieldAttribute(const char* fieldName, const char* attribute,
+                           StringBuffer& value) const {
         return fields_.GetFieldAttribute(fieldName, attribute, value);
     }
     bool FieldEquals(const char* name, const char* token) const {
@@ -68,9 +71,9 @@ public:
     bool IsChunked() const;        // Transfer-Encoding is exactly "chunked" (a list does not count)
     bool IsGzipCoded() const;      // content-encoding is "gzip"
     bool ConnectionClose() const;  // connection is "close"
-    bool GetCharset(StringBuffer& charset) const;    // charset attribute of Content-Type
+    bool GetCharset(StringBuffer& charset) const;      // charset attribute of Content-Type
     bool GetMediaType(StringBuffer& mediaType) const;  // Content-Type up to ";", trimmed
-    bool GetLocation(StringBuffer& location) const;  // Location, as is
+    bool GetLocation(StringBuffer& location) const;    // Location, as is
     // Whether a WWW-Authenticate field is exactly the scheme name ("NTLM", "Negotiate"); a
     // challenge with parameters does not count.
     bool OffersAuthScheme(const char* scheme) const;

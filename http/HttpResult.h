@@ -29,7 +29,7 @@ public:
     StringBuffer finalUrl;       // the last redirect target
     int cacheStatus = 0;         // 0 none, 1 served from or validated against the cache, 2 negative
     bool fromCache = false;
-    bool sendFailed = false;     // the last attempt could not send its request
+    bool sendFailed = false;  // the last attempt could not send its request
     HttpResponseHeader responseHeader;
     StringBuffer requestVerb;        // the method of the last request line
     StringBuffer requestHeaderText;  // the last request header, without its empty line

@@ -8,8 +8,11 @@ bool MimeField::SetName(const char* bytes, uint32_t count) {
     return stored;
 }
 
-bool MimeField::SetValue(const char* bytes, uint32_t count) { return value_.SetBytes(bytes, count); }
+bool MimeField::SetValue(const char* bytes, uint32_t count) {
+    return value_.SetBytes(bytes, count);
+}
 
 bool MimeField::Set(const StringBuffer& name, const StringBuffer& value) {
-    return SetName(name.GetString(), name.GetSize()) && SetValue(value.GetString(), value.GetSize());
+    return SetName(name.GetString(), name.GetSize()) &&
+           SetValue(value.GetString(), value.GetSize());
 }

@@ -9,9 +9,13 @@
 
 namespace {
 
-char FoldCase(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+char FoldCase(char c) {
+    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
 
-bool IsBlankOrTab(char c) { return c == ' ' || c == '\t'; }
+bool IsBlankOrTab(char c) {
+    return c == ' ' || c == '\t';
+}
 
 // Where the field text ends: before the first empty line, in the three forms a header block may
 // end with.
@@ -52,11 +56,15 @@ bool MatchesWildcardNoCase(std::string_view value, std::string_view pattern) {
     return p == pattern.size();
 }
 
-std::string_view ViewOf(const StringBuffer& text) { return {text.GetString(), text.GetSize()}; }
+std::string_view ViewOf(const StringBuffer& text) {
+    return {text.GetString(), text.GetSize()};
+}
 
 }  // namespace
 
-MimeHeader::MimeHeader() { fields_.SetOwnsItems(true); }
+MimeHeader::MimeHeader() {
+    fields_.SetOwnsItems(true);
+}
 
 MimeHeader::~MimeHeader() = default;
 
@@ -86,7 +94,9 @@ void MimeHeader::Clear() {
     codePage_ = 0;
 }
 
-const MimeField* MimeHeader::FieldAt(uint32_t index) const { return fields_.ItemAs<MimeField>(index); }
+const MimeField* MimeHeader::FieldAt(uint32_t index) const {
+    return fields_.ItemAs<MimeField>(index);
+}
 
 bool MimeHeader::Append(MimeField* field, LogBase* log) {
     if (!fields_.Append(field)) {
@@ -183,9 +193,9 @@ bool MimeHeader::CompleteField(StringBuffer& text, LogBase& log) {
     }
     StringBuffer name;
     StringBuffer value;
-    bool copied = name.SetBytes(whole.data(), static_cast<uint32_t>(colon)) &&
-                  value.SetBytes(whole.data() + colon + 1,
-                                 static_cast<uint32_t>(whole.size() - colon - 1));
+    bool copied =
+        name.SetBytes(whole.data(), static_cast<uint32_t>(colon)) &&
+        value.SetBytes(whole.data() + colon + 1, static_cast<uint32_t>(whole.size() - colon - 1));
     name.Trim();
     name.ReplaceAnyOf(" <>\"'", '-');
     value.Trim();
@@ -211,7 +221,9 @@ const MimeField* MimeHeader::FirstNamed(const char* name) const {
     return nullptr;
 }
 
-bool MimeHeader::HasField(const char* name) const { return FirstNamed(name) != nullptr; }
+bool MimeHeader::HasField(const char* name) const {
+    return FirstNamed(name) != nullptr;
+}
 
 bool MimeHeader::GetField(const char* name, StringBuffer& value) const {
     value.Clear();

@@ -36,7 +36,8 @@ bool ReadDecimal(std::string_view text, size_t from, int64_t& value, size_t& end
     }
     const size_t digitsStart = at;
     uint64_t magnitude = 0;
-    const uint64_t limit = negative ? uint64_t{1} << 63 : uint64_t{std::numeric_limits<int64_t>::max()};
+    const uint64_t limit =
+        negative ? uint64_t{1} << 63 : uint64_t{std::numeric_limits<int64_t>::max()};
     while (at < text.size() && text[at] >= '0' && text[at] <= '9') {
         const uint64_t digit = static_cast<uint64_t>(text[at] - '0');
         magnitude = magnitude > (limit - digit) / 10 ? limit : magnitude * 10 + digit;

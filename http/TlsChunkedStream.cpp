@@ -77,13 +77,12 @@ bool DecodeChunkedStream(const DataBuffer& stream, DataBuffer& body, LogBase& lo
         const size_t sizeStart = text.find_first_not_of(" \t\r\n", static_cast<size_t>(offset));
         uint64_t size = 0;
         size_t sizeEnd = 0;
-        if (sizeStart != std::string_view::npos &&
-            !ReadHex(text, sizeStart, "", size, sizeEnd)) {
+        if (sizeStart != std::string_view::npos && !ReadHex(text, sizeStart, "", size, sizeEnd)) {
             return ParseFailure(log, 2);
         }
         if (monitor) {
-            monitor->Info("ChunkSize", static_cast<int64_t>(
-                                           std::min<uint64_t>(size, std::numeric_limits<int64_t>::max())));
+            monitor->Info("ChunkSize", static_cast<int64_t>(std::min<uint64_t>(
+                                           size, std::numeric_limits<int64_t>::max())));
         }
         if (size == 0) {
             return true;

@@ -13,11 +13,14 @@
 #include "http/HttpDate.h"
 #include "http/HttpProxySelection.h"
 #include "http/HttpResult.h"
+#include "tests/http/RecordedEvents.h"
 #include "tests/support/TestSupport.h"
 
 namespace {
 
-std::string Str(const StringBuffer& text) { return std::string(text.GetString(), text.GetSize()); }
+std::string Str(const StringBuffer& text) {
+    return std::string(text.GetString(), text.GetSize());
+}
 
 std::string LogText(Logger& log) {
     StringBuffer text;
@@ -25,7 +28,7 @@ std::string LogText(Logger& log) {
     return text.GetString();
 }
 
-enum class Flavour { Default, Firefox, Ie };
+enum class Flavour { Default, Firefox, Ie, AsTheSettingsSay };
 
 // The fixed browser lines, as the two desktop browsers sent them.
 const std::string kFfAgent =
@@ -94,6 +97,9 @@ Built Build(Flavour flavour, const Target& target, HttpControl& settings,
         case Flavour::Ie:
             BuildIeGetRequest(in, settings, result, request, log, monitor);
             break;
+        case Flavour::AsTheSettingsSay:
+            BuildChosenGetRequest(in, settings, result, request, log, monitor);
+            break;
     }
     return {Str(request), Str(result.requestHeaderText), Str(result.requestVerb),
             Str(settings.lastRequestTarget), LogText(log)};
@@ -111,17 +117,8 @@ TEST(RequestBuilder, TheRssRoadRequestByteForByte) {
     target.host = "feedhost";
     target.path = "/news/feed.xml";
     target.query = "a=1";
-
-    GetRequestInputs in;
-    in.url = target.url.c_str();
-    in.host = target.host.c_str();
-    in.port = target.port;
-    in.path = target.path.c_str();
-    in.query = target.query.c_str();
-    StringBuffer request;
-    Logger log;
-    BuildChosenGetRequest(in, http.Settings(), http.LastResult(), request, log, nullptr);
-    EXPECT_EQ(Str(request),
+    Built built = Build(Flavour::AsTheSettingsSay, target, http.Settings());
+    EXPECT_EQ(built.request,
               "GET /news/feed.xml?a=1 HTTP/1.1\r\n"
               "Host: feedhost\r\n"
               "User-Agent: Mozilla/5.0 (Windows; U; Windows NT 5.1; en-US; rv:1.9.1.3) "
@@ -134,11 +131,10 @@ TEST(RequestBuilder, TheRssRoadRequestByteForByte) {
               "Keep-Alive: 300\r\n"
               "Connection: keep-alive\r\n"
               "\r\n");
-    const std::string text = LogText(log);
-    EXPECT_NE(text.find("-- BuildFireFoxGetRequest --"), std::string::npos);
-    EXPECT_NE(text.find("Not auto-adding cookies."), std::string::npos);
-    EXPECT_EQ(Str(http.LastResult().requestVerb), "GET");
-    EXPECT_EQ(Str(http.Settings().lastRequestTarget), "/news/feed.xml?a=1");
+    EXPECT_NE(built.log.find("-- BuildFireFoxGetRequest --"), std::string::npos);
+    EXPECT_NE(built.log.find("Not auto-adding cookies."), std::string::npos);
+    EXPECT_EQ(built.verb, "GET");
+    EXPECT_EQ(built.lastTarget, "/news/feed.xml?a=1");
 }
 
 TEST(RequestBuilder, Cases) {
@@ -180,7 +176,8 @@ TEST(RequestBuilder, Cases) {
              "Host: feedhost.example:81\r\nConnection: Keep-Alive\r\n\r\n"},
         {"range in the default flavour", Flavour::Default,
          [](Target&, HttpControl& s) { s.rangeStart = 1000; },
-         "GET /feed.xml HTTP/1.1\r\nRange: bytes=1000-\r\nAccept: */*\r\nAccept-Encoding: gzip\r\n" +
+         "GET /feed.xml HTTP/1.1\r\nRange: bytes=1000-\r\nAccept: */*\r\nAccept-Encoding: "
+         "gzip\r\n" +
              kDefaultTail + "Host: feedhost\r\nConnection: Keep-Alive\r\n\r\n"},
         {"range in the firefox flavour", Flavour::Firefox,
          [](Target&, HttpControl& s) { s.rangeStart = 1000; },
@@ -199,11 +196,13 @@ TEST(RequestBuilder, Cases) {
          [](Target&, HttpControl& s) { s.acceptGzip = false; },
          "GET /feed.xml HTTP/1.1\r\nHost: feedhost\r\n" + kFfAgent + kFfAccept +
              "Accept-Charset: ISO-8859-1,utf-8;q=0.7,*;q=0.7\r\nAccept-Encoding: \r\n"
-             "Accept-Language: en-us,en;q=0.5\r\nKeep-Alive: 300\r\nConnection: keep-alive\r\n\r\n"},
+             "Accept-Language: en-us,en;q=0.5\r\nKeep-Alive: 300\r\nConnection: "
+             "keep-alive\r\n\r\n"},
         {"gzip off in the internet explorer flavour", Flavour::Ie,
          [](Target&, HttpControl& s) { s.acceptGzip = false; },
          "GET /feed.xml HTTP/1.1\r\n" + kIeAccept + "Accept-Language: en-us,en;q=0.5\r\n" +
-             "Accept-Encoding: \r\n" + kIeAgent + "Connection: Keep-Alive\r\nHost: feedhost\r\n\r\n"},
+             "Accept-Encoding: \r\n" + kIeAgent +
+             "Connection: Keep-Alive\r\nHost: feedhost\r\n\r\n"},
         {"through a proxy the whole URL is the target, without its fragment", Flavour::Firefox,
          [](Target& t, HttpControl& s) {
              t.url = "http://feedhost/feed.xml?a=1#top";
@@ -317,12 +316,14 @@ TEST(RequestBuilder, ExtraLinesTokenAndValidation) {
                              "Host: feedhost\r\nConnection: Keep-Alive\r\n\r\n";
     EXPECT_EQ(Build(Flavour::Default, Target(), settings, byTag).request,
               "GET /feed.xml HTTP/1.1\r\nIf-None-Match: \"v1\"\r\n" + tail);
-    EXPECT_EQ(Build(Flavour::Default, Target(), settings, byDate).request,
-              "GET /feed.xml HTTP/1.1\r\nIf-Modified-Since: Sun, 06 Nov 1994 08:49:37 GMT\r\n" +
-                  tail);
-    EXPECT_EQ(Build(Flavour::Default, Target(), settings, [](GetRequestInputs& in) {
-                  in.cachedDate = 784111777;  // not asked to revalidate
-              }).request,
+    EXPECT_EQ(
+        Build(Flavour::Default, Target(), settings, byDate).request,
+        "GET /feed.xml HTTP/1.1\r\nIf-Modified-Since: Sun, 06 Nov 1994 08:49:37 GMT\r\n" + tail);
+    EXPECT_EQ(Build(Flavour::Default, Target(), settings,
+                    [](GetRequestInputs& in) {
+                        in.cachedDate = 784111777;  // not asked to revalidate
+                    })
+                  .request,
               "GET /feed.xml HTTP/1.1\r\n" + tail);
 }
 
@@ -332,10 +333,8 @@ TEST(RequestBuilder, Rfc1123Dates) {
         const char* text;
     };
     const std::vector<Case> cases = {
-        {0, "Thu, 01 Jan 1970 00:00:00 GMT"},
-        {784111777, "Sun, 06 Nov 1994 08:49:37 GMT"},
-        {951782400, "Tue, 29 Feb 2000 00:00:00 GMT"},
-        {4102444799, "Thu, 31 Dec 2099 23:59:59 GMT"},
+        {0, "Thu, 01 Jan 1970 00:00:00 GMT"},         {784111777, "Sun, 06 Nov 1994 08:49:37 GMT"},
+        {951782400, "Tue, 29 Feb 2000 00:00:00 GMT"}, {4102444799, "Thu, 31 Dec 2099 23:59:59 GMT"},
         {-1, "Wed, 31 Dec 1969 23:59:59 GMT"},
     };
     for (const Case& c : cases) {
@@ -359,14 +358,6 @@ public:
         askedPath = path;
         out.SetString(value.c_str());
         return hasJar;
-    }
-};
-
-class RecordingSink : public ProgressEvent {
-public:
-    std::vector<std::string> events;
-    void InfoEvent(const char* name, const char* value) override {
-        events.push_back(std::string(name) + "=" + value);
     }
 };
 
@@ -394,12 +385,13 @@ TEST(RequestBuilder, CookieLine) {
 
     ScriptedCookies cookies;
     cookies.value = "  a=1; b=2 ";
-    RecordingSink sink;
+    RecordedEvents sink;
     ProgressMonitor monitor(&sink, 0);
-    built = Build(Flavour::Firefox, Target(), settings,
-                  [&](GetRequestInputs& in) { in.cookies = &cookies; }, &monitor);
-    EXPECT_EQ(built.request, "GET /feed.xml HTTP/1.1\r\nHost: feedhost\r\n" + kFfAgent +
-                                 kFfAccept + kFfTail + "Cookie: a=1; b=2\r\n\r\n");
+    built = Build(
+        Flavour::Firefox, Target(), settings, [&](GetRequestInputs& in) { in.cookies = &cookies; },
+        &monitor);
+    EXPECT_EQ(built.request, "GET /feed.xml HTTP/1.1\r\nHost: feedhost\r\n" + kFfAgent + kFfAccept +
+                                 kFfTail + "Cookie: a=1; b=2\r\n\r\n");
     EXPECT_EQ(cookies.askedDir, "/tmp/cookies");
     EXPECT_EQ(cookies.askedHost, "feedhost");
     EXPECT_EQ(cookies.askedPath, "/feed.xml");
@@ -434,7 +426,8 @@ TEST(RequestBuilder, CredentialLinesComeFromTheirSourceInEachFlavoursPlace) {
     HttpControl settings;
     ScriptedCredentials credentials;
     auto withCredentials = [&](GetRequestInputs& in) { in.credentials = &credentials; };
-    const std::string lines = "Authorization: Basic dTpw\r\nProxy-Authorization: Basic cHU6cHA=\r\n";
+    const std::string lines =
+        "Authorization: Basic dTpw\r\nProxy-Authorization: Basic cHU6cHA=\r\n";
     EXPECT_EQ(Build(Flavour::Default, Target(), settings, withCredentials).request,
               "GET /feed.xml HTTP/1.1\r\nAccept: */*\r\nAccept-Encoding: gzip\r\n" + kDefaultTail +
                   lines + "Host: feedhost\r\nConnection: Keep-Alive\r\n\r\n");
@@ -458,12 +451,9 @@ TEST(RequestBuilder, FlavourChoice) {
         HttpControl settings;
         settings.ieStyleRequest = c.ie;
         settings.firefoxStyleRequest = c.firefox;
-        GetRequestInputs in;
-        HttpResult result;
-        StringBuffer request;
-        Logger log;
-        BuildChosenGetRequest(in, settings, result, request, log, nullptr);
-        EXPECT_NE(LogText(log).find(c.logged), std::string::npos) << c.logged;
+        EXPECT_NE(Build(Flavour::AsTheSettingsSay, Target(), settings).log.find(c.logged),
+                  std::string::npos)
+            << c.logged;
     }
 }
 

@@ -13,7 +13,9 @@
 
 namespace {
 
-std::string Str(const StringBuffer& text) { return std::string(text.GetString(), text.GetSize()); }
+std::string Str(const StringBuffer& text) {
+    return std::string(text.GetString(), text.GetSize());
+}
 
 HttpResponseHeader Parsed(const std::string& block) {
     HttpResponseHeader header;
@@ -53,22 +55,51 @@ TEST(ResponseHeader, StatusLineAndContentLength) {
         std::vector<std::string> fields;
     };
     const std::vector<Case> cases = {
-        {"HTTP/1.1 200 OK\r\nContent-Length: 42\r\n\r\n", 200, "OK", 42, true,
+        {"HTTP/1.1 200 OK\r\nContent-Length: 42\r\n\r\n",
+         200,
+         "OK",
+         42,
+         true,
          {"Content-Length=42"}},
         {"HTTP/1.0 404 Not Found\r\nServer: x\r\n\r\n", 404, "Not Found", 0, false, {"Server=x"}},
         // An empty reason phrase after the blank, and none at all: the fields are all there.
         {"HTTP/1.1 200 \r\nA: 1\r\nB: 2\r\n\r\n", 200, "", 0, false, {"A=1", "B=2"}},
-        {"HTTP/1.1 200\r\nServer: s\r\nContent-Length: 3\r\n\r\n", 200, "", 3, true,
+        {"HTTP/1.1 200\r\nServer: s\r\nContent-Length: 3\r\n\r\n",
+         200,
+         "",
+         3,
+         true,
          {"Server=s", "Content-Length=3"}},
-        {"HTTP/1.1 200 OK\r\nContent-Length:42\r\n\r\n", 200, "OK", 42, true, {"Content-Length=42"}},
-        {"HTTP/1.1 200 OK\r\ncontent-length:  5000000000 \r\n\r\n", 200, "OK", 5000000000LL, true,
+        {"HTTP/1.1 200 OK\r\nContent-Length:42\r\n\r\n",
+         200,
+         "OK",
+         42,
+         true,
+         {"Content-Length=42"}},
+        {"HTTP/1.1 200 OK\r\ncontent-length:  5000000000 \r\n\r\n",
+         200,
+         "OK",
+         5000000000LL,
+         true,
          {"content-length=5000000000"}},
-        {"HTTP/1.1 200 OK\r\nContent-Length: 12abc\r\n\r\n", 200, "OK", 12, true,
+        {"HTTP/1.1 200 OK\r\nContent-Length: 12abc\r\n\r\n",
+         200,
+         "OK",
+         12,
+         true,
          {"Content-Length=12abc"}},
-        {"HTTP/1.1 200 OK\r\nContent-Length: none\r\n\r\n", 200, "OK", 0, true,
+        {"HTTP/1.1 200 OK\r\nContent-Length: none\r\n\r\n",
+         200,
+         "OK",
+         0,
+         true,
          {"Content-Length=none"}},
-        {"HTTP/1.1 200 OK\r\nContent-Length: 99999999999999999999999\r\n\r\n", 200, "OK",
-         INT64_MAX, true, {"Content-Length=99999999999999999999999"}},
+        {"HTTP/1.1 200 OK\r\nContent-Length: 99999999999999999999999\r\n\r\n",
+         200,
+         "OK",
+         INT64_MAX,
+         true,
+         {"Content-Length=99999999999999999999999"}},
         // Not a status line: nothing is taken.
         {"<html><body>hi</body></html>\r\n\r\n", 0, "", 0, false, {}},
         {"http/1.1 200 OK\r\n\r\n", 0, "", 0, false, {}},
@@ -205,7 +236,8 @@ TEST(ResponseHeader, ChallengesMatchOnlyTheWholeValue) {
     EXPECT_TRUE(header.FieldMatches("WWW-Authenticate", "ntlm *"));
     EXPECT_TRUE(header.FieldMatches("WWW-Authenticate", "*realm=*"));
     EXPECT_FALSE(header.FieldMatches("WWW-Authenticate", "Basic"));
-    EXPECT_FALSE(Parsed("HTTP/1.1 407 P\r\nProxy-Authenticate: NTLM abc\r\n\r\n").ProxyOffersNtlm());
+    EXPECT_FALSE(
+        Parsed("HTTP/1.1 407 P\r\nProxy-Authenticate: NTLM abc\r\n\r\n").ProxyOffersNtlm());
 }
 
 TEST(ResponseHeader, WildcardPatterns) {
@@ -215,10 +247,18 @@ TEST(ResponseHeader, WildcardPatterns) {
         bool matches;
     };
     const std::vector<Case> cases = {
-        {"abc", "abc", true},   {"abc", "ABC", true},  {"abc", "ab", false},
-        {"abc", "*", true},     {"", "*", true},       {"", "", true},
-        {"abc", "", false},     {"abc", "a*c", true},  {"abcbc", "a*bc", true},
-        {"abcb", "a*bc", false}, {"aaaa", "*a*a*a*a*", true}, {"aaa", "*a*a*a*a*", false},
+        {"abc", "abc", true},
+        {"abc", "ABC", true},
+        {"abc", "ab", false},
+        {"abc", "*", true},
+        {"", "*", true},
+        {"", "", true},
+        {"abc", "", false},
+        {"abc", "a*c", true},
+        {"abcbc", "a*bc", true},
+        {"abcb", "a*bc", false},
+        {"aaaa", "*a*a*a*a*", true},
+        {"aaa", "*a*a*a*a*", false},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(std::string(c.value) + " ~ " + c.pattern);

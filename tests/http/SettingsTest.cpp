@@ -12,7 +12,9 @@
 
 namespace {
 
-std::string Str(const StringBuffer& text) { return std::string(text.GetString(), text.GetSize()); }
+std::string Str(const StringBuffer& text) {
+    return std::string(text.GetString(), text.GetSize());
+}
 
 }  // namespace
 
@@ -180,9 +182,9 @@ TEST(Settings, EventHistorianForwardsAndRecords) {
     sink.abortAnswer = true;
     historian.TwoValueCheck(1, 2, abort);
     EXPECT_TRUE(abort);
-    EXPECT_EQ(sink.calls, (std::vector<std::string>{"PercentDone 50",
-                                                    "HttpInfo=Begin reading response", "Notify0a",
-                                                    "ReceiveRate 10 20", "TwoValueCheck 1 2"}));
+    EXPECT_EQ(sink.calls,
+              (std::vector<std::string>{"PercentDone 50", "HttpInfo=Begin reading response",
+                                        "Notify0a", "ReceiveRate 10 20", "TwoValueCheck 1 2"}));
     EXPECT_EQ(historian.History().Count(), 0u);  // keepEventLog is off by default
 
     historian.SetKeepEventLog(true);
