@@ -124,11 +124,6 @@ bool MimeHeader::AddField(const StringBuffer& name, const StringBuffer& value) {
     return Append(field, nullptr);
 }
 
-bool MimeHeader::ReplaceField(const char* name, const char* value) {
-    RemoveFields(name);
-    return AddField(name, value);
-}
-
 void MimeHeader::RemoveFields(const char* name) {
     for (uint32_t i = fields_.Count(); i-- > 0;) {
         if (FieldAt(i)->NameIs(name)) {

@@ -47,9 +47,7 @@ public:
     // Appends a field; false when memory is exhausted.
     bool AddField(const char* name, const char* value);
     bool AddField(const StringBuffer& name, const StringBuffer& value);
-    // Removes every field of that name, then appends the new one.
-    bool ReplaceField(const char* name, const char* value);
-    void RemoveFields(const char* name);
+    void RemoveFields(const char* name);  // every field of that name
 
     bool HasField(const char* name) const;
     bool GetField(const char* name, StringBuffer& value) const;
