@@ -1,0 +1,13 @@
+#include "net/OutputSink.h"
+
+#include "core/LogBase.h"
+
+OutputSink::~OutputSink() = default;
+
+bool MemoryOutput::Write(const unsigned char* bytes, uint32_t count, LogBase& log) {
+    if (buffer_.Append(bytes, count)) {
+        return true;
+    }
+    log.AddError("Out of memory for the received data.");
+    return false;
+}

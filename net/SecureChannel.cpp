@@ -1,0 +1,3 @@
+#include "net/SecureChannel.h"
+
+SecureChannel::~SecureChannel() = default;
