@@ -19,9 +19,10 @@ namespace {
 constexpr uint32_t kUntilClosedChunk = 4096;
 constexpr uint32_t kServerErrorIdleMs = 3000;
 
+// 204 (No Content) is the one 2xx status that never has a body.
 bool CarriesBody(int status, const HttpResponseHeader& header) {
-    if ((status >= 200 && status <= 299) || status == 301 || status == 302 || status == 303 ||
-        status == 307) {
+    if ((status >= 200 && status <= 299 && status != 204) || status == 301 || status == 302 ||
+        status == 303 || status == 307) {
         return true;
     }
     return status >= 400 && (header.ContentLength() != 0 || header.IsChunked());

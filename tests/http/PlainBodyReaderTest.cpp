@@ -44,7 +44,7 @@ struct Outcome {
 class PlainBodyReader : public ::testing::Test {
 protected:
     // Serves `response`, reads its header and then its body with ReadBodyPlain.
-    Outcome Run(const std::string& response, Then then = Then::Close, int stayOpenMs = 5000,
+    Outcome Exchange(const std::string& response, Then then = Then::Close, int stayOpenMs = 5000,
                 bool readNextLine = false) {
         testsupport::LoopbackServer server([&](testsupport::ServerConnection& peer) {
             peer.ReceiveUntil("\r\n\r\n", 2000);
@@ -137,7 +137,7 @@ TEST_F(PlainBodyReader, ContentLengthBodies) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        Outcome outcome = Run(c.response);
+        Outcome outcome = Exchange(c.response);
         EXPECT_EQ(outcome.read, c.read) << outcome.log;
         EXPECT_EQ(outcome.body, c.body);
         if (c.logged) {
@@ -149,7 +149,7 @@ TEST_F(PlainBodyReader, ContentLengthBodies) {
 TEST_F(PlainBodyReader, ZeroLengthReadsNothing) {
     // The bytes after the header stay on the connection.
     Outcome outcome =
-        Run("HTTP/1.1 200 OK\r\nContent-Length: 0\r\n\r\nnext\r\n", Then::StayOpen, 2000, true);
+        Exchange("HTTP/1.1 200 OK\r\nContent-Length: 0\r\n\r\nnext\r\n", Then::StayOpen, 2000, true);
     EXPECT_TRUE(outcome.read);
     EXPECT_EQ(outcome.body, "");
     EXPECT_EQ(outcome.nextLine, "next\r\n");
@@ -158,7 +158,7 @@ TEST_F(PlainBodyReader, ZeroLengthReadsNothing) {
 
 TEST_F(PlainBodyReader, LengthAboveTheMaximumIsRefusedUnread) {
     settings.maxContentLength = 4;
-    Outcome outcome = Run("HTTP/1.1 200 OK\r\nContent-Length: 5\r\n\r\nhello");
+    Outcome outcome = Exchange("HTTP/1.1 200 OK\r\nContent-Length: 5\r\n\r\nhello");
     EXPECT_FALSE(outcome.read);
     EXPECT_EQ(outcome.body, "");
     EXPECT_TRUE(Logged(outcome, "Content length more than the maximum allowed."));
@@ -166,21 +166,21 @@ TEST_F(PlainBodyReader, LengthAboveTheMaximumIsRefusedUnread) {
 }
 
 TEST_F(PlainBodyReader, WithoutLengthTheBodyRunsUntilTheServerCloses) {
-    Outcome outcome = Run("HTTP/1.0 200 OK\r\n\r\nall of it");
+    Outcome outcome = Exchange("HTTP/1.0 200 OK\r\n\r\nall of it");
     EXPECT_TRUE(outcome.read);
     EXPECT_EQ(outcome.body, "all of it");
     EXPECT_TRUE(Logged(outcome, "Read max non-chunked response"));
     EXPECT_TRUE(outcome.flags.connectionClosed);
 
     // An empty body: the server closes right after the header.
-    outcome = Run("HTTP/1.0 200 OK\r\n\r\n");
+    outcome = Exchange("HTTP/1.0 200 OK\r\n\r\n");
     EXPECT_TRUE(outcome.read) << outcome.log;
     EXPECT_EQ(outcome.body, "");
 }
 
 TEST_F(PlainBodyReader, WithoutLengthAnIdleServerEndsTheBody) {
     settings.readTimeout = 1;
-    Outcome outcome = Run("HTTP/1.0 200 OK\r\n\r\npartial", Then::StayOpen, 4000);
+    Outcome outcome = Exchange("HTTP/1.0 200 OK\r\n\r\npartial", Then::StayOpen, 4000);
     EXPECT_TRUE(outcome.read);
     EXPECT_EQ(outcome.body, "partial");
     EXPECT_TRUE(outcome.flags.timedOut);
@@ -188,7 +188,7 @@ TEST_F(PlainBodyReader, WithoutLengthAnIdleServerEndsTheBody) {
 }
 
 TEST_F(PlainBodyReader, ServerErrorWithoutLengthWaitsAtMostThreeSeconds) {
-    Outcome outcome = Run("HTTP/1.1 500 Internal Server Error\r\n\r\noops", Then::StayOpen, 6000);
+    Outcome outcome = Exchange("HTTP/1.1 500 Internal Server Error\r\n\r\noops", Then::StayOpen, 6000);
     EXPECT_TRUE(outcome.read);
     EXPECT_EQ(outcome.body, "oops");
     EXPECT_TRUE(Logged(outcome, "Read max non-chunked response."));
@@ -199,7 +199,7 @@ TEST_F(PlainBodyReader, ServerErrorWithoutLengthWaitsAtMostThreeSeconds) {
 
 TEST_F(PlainBodyReader, ChunkedWithAnExtension) {
     Outcome outcome =
-        Run("HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n"
+        Exchange("HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n"
             "5;name=value\r\nhello\r\n6\r\n world\r\n0\r\n\r\n");
     EXPECT_TRUE(outcome.read) << outcome.log;
     EXPECT_EQ(outcome.body, "hello world");
@@ -213,7 +213,7 @@ TEST_F(PlainBodyReader, ChunkedWithAnExtension) {
 TEST_F(PlainBodyReader, ChunkedWithATrailer) {
     // The trailer field is read as the final line; what follows stays on the connection.
     Outcome outcome =
-        Run("HTTP/1.1 200 OK\r\nTransfer-Encoding: Chunked\r\n\r\n"
+        Exchange("HTTP/1.1 200 OK\r\nTransfer-Encoding: Chunked\r\n\r\n"
             "3\r\nabc\r\n0\r\nX-Checksum: 1\r\n\r\n",
             Then::StayOpen, 2000, true);
     EXPECT_TRUE(outcome.read);
@@ -222,7 +222,7 @@ TEST_F(PlainBodyReader, ChunkedWithATrailer) {
 }
 
 TEST_F(PlainBodyReader, ChunkedEndsAtALineWithoutSize) {
-    Outcome outcome = Run("HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n3\r\nabc\r\n\r\n",
+    Outcome outcome = Exchange("HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n3\r\nabc\r\n\r\n",
                           Then::StayOpen, 2000);
     EXPECT_TRUE(outcome.read);
     EXPECT_EQ(outcome.body, "abc");
@@ -230,7 +230,7 @@ TEST_F(PlainBodyReader, ChunkedEndsAtALineWithoutSize) {
 
 TEST_F(PlainBodyReader, ChunkedAboveTheMaximum) {
     settings.maxContentLength = 100;
-    Outcome outcome = Run("HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n96\r\n" +
+    Outcome outcome = Exchange("HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n96\r\n" +
                           std::string(150, 'x') + "\r\n0\r\n\r\n");
     EXPECT_FALSE(outcome.read);
     EXPECT_TRUE(Logged(outcome, "Chunked response is too large."));
@@ -239,7 +239,7 @@ TEST_F(PlainBodyReader, ChunkedAboveTheMaximum) {
 
     // Within the limit, chunk by chunk, until the sum passes it.
     outcome =
-        Run("HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n32\r\n" + std::string(50, 'a') +
+        Exchange("HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n32\r\n" + std::string(50, 'a') +
             "\r\n32\r\n" + std::string(50, 'b') + "\r\n1\r\nc\r\n0\r\n\r\n");
     EXPECT_FALSE(outcome.read);
     EXPECT_EQ(outcome.body, std::string(50, 'a') + std::string(50, 'b'));
@@ -260,7 +260,7 @@ TEST_F(PlainBodyReader, ChunkedStreamsCutShort) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.chunks);
-        Outcome outcome = Run("HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n" + c.chunks);
+        Outcome outcome = Exchange("HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n" + c.chunks);
         EXPECT_FALSE(outcome.read);
         EXPECT_TRUE(Logged(outcome, c.message)) << outcome.log;
         EXPECT_EQ(outcome.body, c.body);

@@ -87,7 +87,7 @@ struct Outcome {
 };
 
 // `received` is what arrived with the header; `script` what the channel delivers afterwards.
-Outcome Run(const std::string& received, std::vector<Piece> script, bool verbose = false,
+Outcome ReadAfter(const std::string& received, std::vector<Piece> script, bool verbose = false,
             RecordedEvents* events = nullptr) {
     Outcome outcome;
     LoggedSocket2 connection;
@@ -120,7 +120,7 @@ const std::string kChunkedHead = "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\
 }  // namespace
 
 TEST(TlsBodyReader, WholeResponseInOnePiece) {
-    Outcome outcome = Run("HTTP/1.1 200 OK\r\nContent-Length: 10\r\n\r\n0123456789", {});
+    Outcome outcome = ReadAfter("HTTP/1.1 200 OK\r\nContent-Length: 10\r\n\r\n0123456789", {});
     EXPECT_TRUE(outcome.read);
     EXPECT_EQ(outcome.body, "0123456789");
     EXPECT_TRUE(Logged(outcome, "Already have entire response."));
@@ -204,7 +204,7 @@ TEST(TlsBodyReader, ContentLengthBodies) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        Outcome outcome = Run(c.received, c.script);
+        Outcome outcome = ReadAfter(c.received, c.script);
         EXPECT_EQ(outcome.read, c.read) << outcome.log;
         EXPECT_EQ(outcome.body, c.body);
         EXPECT_EQ(outcome.channel.receives, c.receives);
@@ -220,14 +220,14 @@ TEST(TlsBodyReader, ContentLengthBodies) {
 
 TEST(TlsBodyReader, WithoutLengthTheBodyRunsUntilTheChannelEnds) {
     Outcome outcome =
-        Run("HTTP/1.0 200 OK\r\n\r\nfirst ", {{"second "}, {"third", true}, {"", true, false}});
+        ReadAfter("HTTP/1.0 200 OK\r\n\r\nfirst ", {{"second "}, {"third", true}, {"", true, false}});
     EXPECT_TRUE(outcome.read);
     EXPECT_EQ(outcome.body, "first second third");
     EXPECT_TRUE(Logged(outcome, "No content-length header field."));
     EXPECT_TRUE(Logged(outcome, "Finished reading response where content-length was unknown."));
     EXPECT_FALSE(Logged(outcome, "scripted receive failed"));  // the normal end is not an error
 
-    outcome = Run("HTTP/1.0 200 OK\r\n\r\n", {{"all"}});  // ended by the idle time-out
+    outcome = ReadAfter("HTTP/1.0 200 OK\r\n\r\n", {{"all"}});  // ended by the idle time-out
     EXPECT_TRUE(outcome.read);
     EXPECT_EQ(outcome.body, "all");
 }
@@ -320,7 +320,7 @@ TEST(TlsBodyReader, ChunkedCases) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        Outcome outcome = Run(kChunkedHead + c.extra, c.script);
+        Outcome outcome = ReadAfter(kChunkedHead + c.extra, c.script);
         EXPECT_EQ(outcome.read, c.read) << outcome.log;
         EXPECT_EQ(outcome.body, c.body);
         EXPECT_EQ(outcome.channel.receives, c.receives);
@@ -334,14 +334,14 @@ TEST(TlsBodyReader, ChunkedCases) {
 
 TEST(TlsBodyReader, ChunkedEventsAndTheHeaderOnFailure) {
     RecordedEvents events;
-    Outcome outcome = Run(kChunkedHead, {{"4\r\nabcd\r\n0\r\n\r\n"}}, true, &events);
+    Outcome outcome = ReadAfter(kChunkedHead, {{"4\r\nabcd\r\n0\r\n\r\n"}}, true, &events);
     EXPECT_TRUE(outcome.read);
     EXPECT_EQ(events.chunkedNotifications, 1);
     EXPECT_EQ(events.events, (std::vector<std::string>{"HttpInfo=Reading chunked response.",
                                                        "ChunkSize=4", "ChunkSize=0"}));
     EXPECT_TRUE(Logged(outcome, "Already have what is needed..."));
 
-    outcome = Run(kChunkedHead, {});
+    outcome = ReadAfter(kChunkedHead, {});
     EXPECT_FALSE(outcome.read);
     EXPECT_TRUE(Logged(outcome, "response_header"));
     EXPECT_TRUE(Logged(outcome, "Transfer-Encoding: chunked"));
