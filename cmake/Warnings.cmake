@@ -1,7 +1,8 @@
 # Warnings are errors-in-waiting: every target of the project builds clean with these.
 function(qv_set_warnings target)
-    target_compile_options(${target} PRIVATE -Wall -Wextra $<$<CXX_COMPILER_ID:GNU>:-Wshadow=local> -Wnon-virtual-dtor
-                                             -Wformat=2 -Wimplicit-fallthrough)
+    target_compile_options(${target} PRIVATE -Wall -Wextra -Wnon-virtual-dtor -Wformat=2
+                                             -Wimplicit-fallthrough
+                                             $<$<CXX_COMPILER_ID:GNU>:-Wshadow=local>)
     if(QV_WERROR)
         target_compile_options(${target} PRIVATE -Werror)
     endif()

@@ -217,6 +217,9 @@ bool StringBuffer::Append(const char* text) {
         return false;
     }
     const auto count = static_cast<uint32_t>(view.size());
+    if (IsInsideBlock(text) && uint64_t{length_} + count + 1 >= capacity_) {
+        return AppendCopyOf(text, count);  // the text would move while it is read
+    }
     if (!EnsureRoom(count, AppendKind::CString)) {
         return false;
     }
@@ -233,6 +236,9 @@ bool StringBuffer::AppendN(const void* bytes, uint32_t count) {
     if (count == 0) {
         return true;
     }
+    if (IsInsideBlock(bytes) && uint64_t{length_} + count >= capacity_) {
+        return AppendCopyOf(bytes, count);  // the bytes would move while they are read
+    }
     if (!EnsureRoom(count, AppendKind::Counted)) {
         return false;
     }
@@ -243,6 +249,16 @@ bool StringBuffer::AppendN(const void* bytes, uint32_t count) {
 }
 
 bool StringBuffer::AppendChar(char c) { return AppendN(&c, 1); }
+
+bool StringBuffer::IsInsideBlock(const void* bytes) const {
+    const auto* p = static_cast<const char*>(bytes);
+    return p && p >= data_ && p < data_ + capacity_;
+}
+
+bool StringBuffer::AppendCopyOf(const void* bytes, uint32_t count) {
+    const StringBuffer copy(static_cast<const char*>(bytes), count);
+    return copy.GetSize() == count && AppendN(copy.GetString(), count);
+}
 
 bool StringBuffer::Append(const StringBuffer& other) {
     if (&other == this) {

@@ -151,6 +151,8 @@ private:
 
     void CheckAlive() const;
     bool EnsureRoom(uint32_t count, AppendKind kind);
+    bool IsInsideBlock(const void* bytes) const;
+    bool AppendCopyOf(const void* bytes, uint32_t count);
     void ReleaseBlock();
     void ResetToStaticEmpty();
     bool IsStaticEmpty() const;

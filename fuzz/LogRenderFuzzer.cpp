@@ -33,7 +33,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     bool textsLookLikeMarkup = false;  // then a value could fake a context line
     while (input.remaining_bytes() > 0) {
         const std::string text = input.ConsumeRandomLengthString(32);
-        textsLookLikeMarkup = textsLookLikeMarkup || text.find_first_of("<>") != std::string::npos;
+        // A data entry tagged "ctx" renders like a context too.
+        textsLookLikeMarkup = textsLookLikeMarkup || text.find_first_of("<>") != std::string::npos ||
+                              text.find("ctx") != std::string::npos;
         switch (input.ConsumeIntegralInRange<int>(0, 8)) {
             case 0:
                 log.OpenContext("ctx");

@@ -132,6 +132,18 @@ TEST(StringBufferAppend, SelfAppendAndCountedBytesWithNul) {
     EXPECT_EQ(sb.GetSize(), 8u);
 }
 
+TEST(StringBufferAppend, OwnTextAppendedWhileTheBufferGrows) {
+    StringBuffer sb("abc");  // capacity 4: every append below reallocates
+    sb.Append(sb.GetString());
+    EXPECT_EQ(Text(sb), "abcabc");
+    sb.AppendN(sb.GetString() + 1, 2);
+    EXPECT_EQ(Text(sb), "abcabcbc");
+    const std::string big(300, 'q');
+    StringBuffer grown(big.c_str());
+    grown.Append(grown.GetString() + 290);
+    EXPECT_EQ(Text(grown), big + std::string(10, 'q'));
+}
+
 TEST(StringBufferAppend, HexForms) {
     const unsigned char bytes[18] = {0x00, 0x1F, 0xA0, 0xFF, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 17};
     StringBuffer plain;

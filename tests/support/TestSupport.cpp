@@ -5,6 +5,7 @@
 #include <fstream>
 #include <sstream>
 #include <stdexcept>
+#include <sys/wait.h>
 
 namespace testsupport {
 
@@ -55,6 +56,11 @@ void WriteFileBytes(const std::string& path, const std::string& bytes) {
 void MakeFolders(const std::string& path) { std::filesystem::create_directories(path); }
 
 bool FileExists(const std::string& path) { return std::filesystem::exists(path); }
+
+int RunShellCommand(const std::string& command) {
+    const int status = std::system(command.c_str());
+    return (status != -1 && WIFEXITED(status)) ? WEXITSTATUS(status) : -1;
+}
 
 std::string Utf16LeBytes(const std::u16string& text) {
     std::string bytes;

@@ -39,6 +39,9 @@ void WriteFileBytes(const std::string& path, const std::string& bytes);
 void MakeFolders(const std::string& path);  // like mkdir -p
 bool FileExists(const std::string& path);
 
+// Runs a command through the shell; its exit status, or -1 when it could not run or was killed.
+int RunShellCommand(const std::string& command);
+
 // The bytes of UTF-16LE text: every code unit little-endian, nothing added.
 std::string Utf16LeBytes(const std::u16string& text);
 
