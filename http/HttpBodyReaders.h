@@ -17,9 +17,9 @@
 // output stay there when a read fails.
 //
 // Which statuses carry a body (plain connections): 200-299 except 204, 301, 302, 303 and 307,
-// and 400 or above when the header has a content length or chunking. A 500 without either is read until
-// the server closes, waiting at most 3 seconds for data; 100 succeeds without a body; every other
-// status fails with "No response body to fetch...".
+// and 400 or above when the header has a content length or chunking. A 500 without either is read
+// until the server closes, waiting at most 3 seconds for data; 100 succeeds without a body; every
+// other status fails with "No response body to fetch...".
 
 class DataBuffer;
 class HttpControl;

@@ -10,6 +10,7 @@
 #include <cstdint>
 
 #include "core/StringBuffer.h"
+#include "encoding/XString.h"
 #include "http/MimeHeader.h"
 #include "net/ClsSocksClient.h"
 
@@ -50,6 +51,9 @@ public:
 
     // --- authentication
     StringBuffer authToken;  // token of an Authorization line in an NTLM or Negotiate exchange
+    XString login;           // credentials for Basic, Digest, NTLM and Negotiate
+    XString password;
+    XString loginDomain;  // domain for NTLM and Negotiate when the login has none
     bool useNtlm = false;
     bool useNegotiate = false;
     bool useDigest = false;
@@ -57,6 +61,8 @@ public:
     // --- HTTP proxy
     StringBuffer proxyDomain;  // empty: no proxy
     int proxyPort = 80;
+    XString proxyLogin;
+    XString proxyPassword;
     StringBuffer proxyAuthMethod;  // empty or "basic": Basic
     bool useSystemProxy = false;   // take the proxy from the browser settings
     bool pathOnlyThroughProxy = false;

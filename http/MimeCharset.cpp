@@ -6,6 +6,7 @@
 
 #include "core/DataBuffer.h"
 #include "core/StringBuffer.h"
+#include "encoding/Base64.h"
 #include "encoding/CharsetRegistry.h"
 #include "encoding/EncodingConvert.h"
 #include "encoding/StringBufferConversion.h"
@@ -88,8 +89,8 @@ uint32_t EightBitCodePage(std::string_view text, const std::string& lower) {
         uint32_t codePage;
     };
     static const Candidate kNamed[] = {
-        {"gb2312", 936},      {"shift_jis", 932},  {"windows-31j", 932}, {"ks_c_5601-1987", 949},
-        {"windows-874", 874}, {"big5", 950},       {"euc-kr", 51949},
+        {"gb2312", 936},      {"shift_jis", 932}, {"windows-31j", 932}, {"ks_c_5601-1987", 949},
+        {"windows-874", 874}, {"big5", 950},      {"euc-kr", 51949},
     };
     for (const Candidate& candidate : kNamed) {
         if (lower.find(candidate.name) != std::string::npos &&
@@ -137,47 +138,21 @@ uint32_t EightBitCodePage(std::string_view text, const std::string& lower) {
     return 0;
 }
 
-int Base64Value(char c) {
-    if (c >= 'A' && c <= 'Z') return c - 'A';
-    if (c >= 'a' && c <= 'z') return c - 'a' + 26;
-    if (c >= '0' && c <= '9') return c - '0' + 52;
-    if (c == '+') return 62;
-    if (c == '/') return 63;
-    return -1;
-}
-
-bool DecodeBase64(std::string_view text, std::string& bytes) {
-    uint32_t bits = 0;
-    int count = 0;
-    for (char c : text) {
-        if (c == '=') {
-            break;
-        }
-        const int value = Base64Value(c);
-        if (value < 0) {
-            return false;
-        }
-        bits = (bits << 6) | static_cast<uint32_t>(value);
-        count += 6;
-        if (count >= 8) {
-            count -= 8;
-            bytes.push_back(static_cast<char>((bits >> count) & 0xFF));
-        }
-    }
-    return true;
-}
-
 int HexValue(char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
     return -1;
 }
 
-bool DecodeQ(std::string_view text, std::string& bytes) {
+// The "Q" coding of encoded words: "_" is a blank, "=XX" a byte in hexadecimal.
+bool DecodeQ(std::string_view text, DataBuffer& bytes) {
     for (size_t i = 0; i < text.size(); ++i) {
         if (text[i] == '_') {
-            bytes.push_back(' ');
+            bytes.AppendByte(' ');
         } else if (text[i] == '=') {
             if (i + 2 >= text.size()) {
                 return false;
@@ -187,10 +162,10 @@ bool DecodeQ(std::string_view text, std::string& bytes) {
             if (high < 0 || low < 0) {
                 return false;
             }
-            bytes.push_back(static_cast<char>(high * 16 + low));
+            bytes.AppendByte(static_cast<unsigned char>(high * 16 + low));
             i += 2;
         } else {
-            bytes.push_back(text[i]);
+            bytes.AppendByte(static_cast<unsigned char>(text[i]));
         }
     }
     return true;
@@ -219,16 +194,17 @@ bool DecodeWordAt(std::string_view text, std::string& utf8, size_t& length) {
     }
     const char coding = text[charsetEnd + 1];
     const std::string_view payload = text.substr(payloadStart, payloadEnd - payloadStart);
-    std::string bytes;
-    const bool decoded = (coding == 'B' || coding == 'b')   ? DecodeBase64(payload, bytes)
+    DataBuffer bytes;
+    const bool decoded = (coding == 'B' || coding == 'b')
+                             ? DecodeBase64(payload.data(), payload.size(), bytes)
                          : (coding == 'Q' || coding == 'q') ? DecodeQ(payload, bytes)
                                                             : false;
     if (!decoded) {
         return false;
     }
     DataBuffer converted;
-    EncodingConvert().Convert(codePage, static_cast<int>(kUtf8), bytes.data(),
-                              static_cast<uint32_t>(bytes.size()), converted);
+    EncodingConvert().Convert(codePage, static_cast<int>(kUtf8), bytes.GetData(), bytes.GetSize(),
+                              converted);
     utf8.assign(reinterpret_cast<const char*>(converted.GetData()), converted.GetSize());
     length = payloadEnd + 2;
     return true;

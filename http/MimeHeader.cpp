@@ -5,6 +5,7 @@
 
 #include "core/LogBase.h"
 #include "core/StringBuffer.h"
+#include "http/MimeCharset.h"
 #include "http/MimeField.h"
 
 namespace {
@@ -138,7 +139,13 @@ void MimeHeader::LoadFromText(const char* text, uint32_t length, LogBase& log) {
         return;
     }
     std::string_view all(text, length);
-    std::string_view fieldText = all.substr(0, FieldTextLength(all));
+    StringBuffer fieldBytes;
+    if (!fieldBytes.SetBytes(all.data(), static_cast<uint32_t>(FieldTextLength(all)))) {
+        log.AddError("Out of memory allocating MimeField.");
+        return;
+    }
+    codePage_ = DetectFieldTextCodePage(fieldBytes);
+    const std::string_view fieldText = ViewOf(fieldBytes);
 
     StringBuffer collected;
     bool collecting = false;
@@ -181,6 +188,7 @@ void MimeHeader::LoadFromText(const char* text, uint32_t length, LogBase& log) {
 }
 
 bool MimeHeader::CompleteField(StringBuffer& text, LogBase& log) {
+    ConvertFieldToUtf8(text, codePage_);
     std::string_view whole = ViewOf(text);
     size_t colon = whole.find(':');
     if (colon == std::string_view::npos) {
@@ -194,6 +202,11 @@ bool MimeHeader::CompleteField(StringBuffer& text, LogBase& log) {
     name.Trim();
     name.ReplaceAnyOf(" <>\"'", '-');
     value.Trim();
+    if (value.ContainsNoCase("?Q?") || value.ContainsNoCase("?B?")) {
+        DecodeEncodedWords(value);
+        value.ReplaceAll("\r\n\t", "");
+        value.ReplaceAll("\r\n ", "");
+    }
 
     MimeField* field = copied ? new (std::nothrow) MimeField() : nullptr;
     if (!field || !field->Set(name, value)) {

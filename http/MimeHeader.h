@@ -16,6 +16,9 @@
 //   line starting with a blank or a tab continues the previous field without a line break.
 // - A field is cut at its first ":"; a text without ":" is dropped. The name is trimmed and
 //   each of blank, "<", ">", '"' and "'" in it becomes "-". The value is trimmed.
+// - The field text is turned into UTF-8 when it is not ASCII: see MimeCharset.h for how its
+//   code page is found (CodePage() tells it afterwards); RFC 2047 encoded words in values are
+//   decoded.
 // - A "Content-Type" field replaces every earlier one, so a header has at most one.
 // - Allocation failures are logged ("Out of memory allocating MimeField." or
 //   "Out-of-memory for MimeField") and stop the parse; the fields parsed before stay.

@@ -323,3 +323,52 @@ TEST(ResponseHeader, MemoryExhaustionKeepsTheFieldsParsedBefore) {
     }
     EXPECT_TRUE(sawShortParse);
 }
+
+TEST(ResponseHeader, FieldTextInOtherCharsetsBecomesUtf8) {
+    struct Case {
+        const char* name;
+        std::string fieldText;
+        uint32_t codePage;
+        std::vector<std::string> fields;
+    };
+    const std::string privet = "\xD0\x9F\xD1\x80\xD0\xB8\xD0\xB2\xD0\xB5\xD1\x82";  // UTF-8
+    const std::string konnichiwa =
+        "\xE3\x81\x93\xE3\x82\x93\xE3\x81\xAB\xE3\x81\xA1\xE3\x81\xAF";  // UTF-8
+    const std::vector<Case> cases = {
+        {"ASCII is left alone", "A: 1\r\n", 0, {"A=1"}},
+        {"a charset the text names",
+         "Content-Type: text/html; charset=windows-1251\r\nX-Name: \xCF\xF0\xE8\xE2\xE5\xF2\r\n",
+         1251,
+         {"Content-Type=text/html; charset=windows-1251", "X-Name=" + privet}},
+        {"koi8-r named",
+         "X-Charset: koi8-r\r\nX-Name: \xF0\xD2\xC9\xD7\xC5\xD4\r\n",
+         20866,
+         {"X-Charset=koi8-r", "X-Name=" + privet}},
+        {"UTF-8 by its lead bytes", "X-Name: caf\xC3\xA9\r\n", 65001, {"X-Name=caf\xC3\xA9"}},
+        {"the ANSI code page otherwise", "X-Name: caf\xE9\r\n", 1252, {"X-Name=caf\xC3\xA9"}},
+        {"ISO-2022-JP escapes",
+         "Subject: \x1B$B$3$s$K$A$O\x1B(B\r\n",
+         65001,
+         {"Subject=" + konnichiwa}},
+        {"encoded words",
+         "Subject: =?utf-8?B?Y2Fmw6k=?= =?ISO-8859-1?q?_et_th=E9?= !\r\n",
+         65001,
+         {"Subject=caf\xC3\xA9 et th\xC3\xA9 !"}},
+        {"an encoded word next to plain text keeps its blank",
+         "S: x =?utf-8?Q?a?= b\r\n",
+         65001,
+         {"S=x a b"}},
+        {"words that cannot be decoded stay",
+         "S: =?no-such-charset?Q?a?= =?utf-8?Q?bad=?= =?utf-8?X?c?=\r\n",
+         0,
+         {"S==?no-such-charset?Q?a?= =?utf-8?Q?bad=?= =?utf-8?X?c?="}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        MimeHeader header;
+        LogNull log;
+        header.LoadFromText(c.fieldText.data(), static_cast<uint32_t>(c.fieldText.size()), log);
+        EXPECT_EQ(header.CodePage(), c.codePage);
+        EXPECT_EQ(FieldList(header), c.fields);
+    }
+}
