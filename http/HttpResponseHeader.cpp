@@ -8,28 +8,11 @@
 
 #include "core/ExtPtrArray.h"
 #include "core/LogBase.h"
+#include "http/AsciiCase.h"
 #include "http/MimeField.h"
 #include "http/NumberText.h"
 
 namespace {
-
-// Position of `needle` in `text` ignoring ASCII letter case, or npos.
-size_t FindNoCase(std::string_view text, std::string_view needle) {
-    auto fold = [](char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c; };
-    if (needle.size() > text.size()) {
-        return std::string_view::npos;
-    }
-    for (size_t at = 0; at + needle.size() <= text.size(); ++at) {
-        size_t i = 0;
-        while (i < needle.size() && fold(text[at + i]) == fold(needle[i])) {
-            ++i;
-        }
-        if (i == needle.size()) {
-            return at;
-        }
-    }
-    return std::string_view::npos;
-}
 
 // The header part of a received block: up to and including the first empty line.
 std::string_view HeaderPart(std::string_view block) {
@@ -100,7 +83,7 @@ void HttpResponseHeader::ParseResponseHeader(const char* block, uint32_t length)
         statusText_.Trim();
     }
 
-    const size_t lengthField = FindNoCase(header, "\r\nContent-Length:");
+    const size_t lengthField = AsciiLowerCopy(header).find("\r\ncontent-length:");
     if (lengthField != std::string_view::npos) {
         hasContentLength_ = true;
         const size_t valueStart = lengthField + 17;

@@ -10,22 +10,14 @@
 #include "encoding/CharsetRegistry.h"
 #include "encoding/EncodingConvert.h"
 #include "encoding/StringBufferConversion.h"
+#include "http/AsciiCase.h"
+#include "http/NumberText.h"
 #include "platform/SystemInfo.h"
 
 namespace {
 
 constexpr uint32_t kUtf8 = 65001;
 constexpr uint32_t kIso2022Jp = 50222;
-
-std::string LowerCopy(std::string_view text) {
-    std::string lower(text);
-    for (char& c : lower) {
-        if (c >= 'A' && c <= 'Z') {
-            c = static_cast<char>(c - 'A' + 'a');
-        }
-    }
-    return lower;
-}
 
 bool HasHighBytes(std::string_view text) {
     return std::any_of(text.begin(), text.end(),
@@ -138,16 +130,6 @@ uint32_t EightBitCodePage(std::string_view text, const std::string& lower) {
     return 0;
 }
 
-int HexValue(char c) {
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
-
 // The "Q" coding of encoded words: "_" is a blank, "=XX" a byte in hexadecimal.
 bool DecodeQ(std::string_view text, DataBuffer& bytes) {
     for (size_t i = 0; i < text.size(); ++i) {
@@ -157,8 +139,8 @@ bool DecodeQ(std::string_view text, DataBuffer& bytes) {
             if (i + 2 >= text.size()) {
                 return false;
             }
-            const int high = HexValue(text[i + 1]);
-            const int low = HexValue(text[i + 2]);
+            const int high = HexDigitValue(text[i + 1]);
+            const int low = HexDigitValue(text[i + 2]);
             if (high < 0 || low < 0) {
                 return false;
             }
@@ -214,7 +196,7 @@ bool DecodeWordAt(std::string_view text, std::string& utf8, size_t& length) {
 
 uint32_t DetectFieldTextCodePage(StringBuffer& text) {
     const std::string_view view(text.GetString(), text.GetSize());
-    const std::string lower = LowerCopy(view);
+    const std::string lower = AsciiLowerCopy(view);
     if (lower.find("?q?") != std::string::npos || lower.find("?b?") != std::string::npos) {
         if (const uint32_t named = EncodedWordCodePage(view, lower)) {
             return named;

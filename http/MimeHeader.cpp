@@ -5,14 +5,11 @@
 
 #include "core/LogBase.h"
 #include "core/StringBuffer.h"
+#include "http/AsciiCase.h"
 #include "http/MimeCharset.h"
 #include "http/MimeField.h"
 
 namespace {
-
-char FoldCase(char c) {
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
 
 bool IsBlankOrTab(char c) {
     return c == ' ' || c == '\t';
@@ -41,7 +38,7 @@ bool MatchesWildcardNoCase(std::string_view value, std::string_view pattern) {
         if (p < pattern.size() && pattern[p] == '*') {
             starAt = p++;
             resumeAt = v;
-        } else if (p < pattern.size() && FoldCase(pattern[p]) == FoldCase(value[v])) {
+        } else if (p < pattern.size() && AsciiLower(pattern[p]) == AsciiLower(value[v])) {
             ++p;
             ++v;
         } else if (starAt != std::string_view::npos) {

@@ -4,6 +4,15 @@
 
 namespace {
 
+size_t SkipAny(std::string_view text, size_t from, std::string_view skip) {
+    while (from < text.size() && skip.find(text[from]) != std::string_view::npos) {
+        ++from;
+    }
+    return from;
+}
+
+}  // namespace
+
 int HexDigitValue(char c) {
     if (c >= '0' && c <= '9') {
         return c - '0';
@@ -16,15 +25,6 @@ int HexDigitValue(char c) {
     }
     return -1;
 }
-
-size_t SkipAny(std::string_view text, size_t from, std::string_view skip) {
-    while (from < text.size() && skip.find(text[from]) != std::string_view::npos) {
-        ++from;
-    }
-    return from;
-}
-
-}  // namespace
 
 bool ReadDecimal(std::string_view text, size_t from, int64_t& value, size_t& end) {
     value = 0;

@@ -7,6 +7,9 @@
 #include <cstdint>
 #include <string_view>
 
+// The value of one hexadecimal digit (either letter case), or -1.
+int HexDigitValue(char c);
+
 // A decimal number with an optional sign after leading blanks and tabs. False when no digit
 // follows; `end` is the offset after the last digit read.
 bool ReadDecimal(std::string_view text, size_t from, int64_t& value, size_t& end);

@@ -6,6 +6,7 @@
 #include "core/DataBuffer.h"
 #include "core/LogBase.h"
 #include "core/ProgressMonitor.h"
+#include "http/BodyRead.h"
 #include "http/HttpBodyReaders.h"
 #include "http/HttpControl.h"
 #include "http/HttpResult.h"
@@ -28,27 +29,13 @@ bool CarriesBody(int status, const HttpResponseHeader& header) {
     return status >= 400 && (header.ContentLength() != 0 || header.IsChunked());
 }
 
-void NotifyChunkedBody(ProgressMonitor* monitor) {
-    if (monitor) {
-        monitor->Info("HttpInfo", "Reading chunked response.");
-        monitor->Sink()->Notify0a();  // the chunked-body notification
-    }
-}
-
-class PlainBodyReader {
+class PlainBodyReader : public BodyRead {
 public:
-    PlainBodyReader(const HttpControl& settings, HttpResult& result, OutputSink& output,
-                    LoggedSocket2& connection, LogBase& log, ProgressMonitor* monitor)
-        : settings_(settings),
-          header_(result.responseHeader),
-          output_(output),
-          connection_(connection),
-          log_(log),
-          monitor_(monitor),
-          params_(static_cast<uint32_t>(std::max(settings.heartbeatMs, 0)), monitor) {}
+    using BodyRead::BodyRead;
 
-    const SocketReadParams& Params() const { return params_; }
+    bool Run() { return Finish(Read()); }
 
+private:
     bool Read() {
         const int status = header_.StatusCode();
         if (CarriesBody(status, header_)) {
@@ -70,11 +57,10 @@ public:
         return status == 100;
     }
 
-private:
     bool ReadDelimitedBody(int status) {
         if (header_.IsChunked()) {
             log_.AddInfo("Reading chunked response");
-            NotifyChunkedBody(monitor_);
+            NotifyChunkedBody();
             return ReadChunks();
         }
         const int64_t length = header_.ContentLength();
@@ -174,14 +160,6 @@ private:
             }
         }
     }
-
-    const HttpControl& settings_;
-    const HttpResponseHeader& header_;
-    OutputSink& output_;
-    LoggedSocket2& connection_;
-    LogBase& log_;
-    ProgressMonitor* monitor_;
-    SocketReadParams params_;
 };
 
 }  // namespace
@@ -189,9 +167,5 @@ private:
 bool ReadBodyPlain(const HttpControl& settings, HttpResult& result, OutputSink& output,
                    LoggedSocket2& connection, LogBase& log, ProgressMonitor* monitor) {
     PlainBodyReader reader(settings, result, output, connection, log, monitor);
-    const bool read = reader.Read();
-    const SocketReadParams& params = reader.Params();
-    result.readFlags = {params.timedOut, params.aborted, params.fatalError,
-                        params.connectionClosed};
-    return read;
+    return reader.Run();
 }

@@ -8,6 +8,7 @@
 #include "core/LogBase.h"
 #include "core/ProgressMonitor.h"
 #include "core/StringBuffer.h"
+#include "http/BodyRead.h"
 #include "http/HttpBodyReaders.h"
 #include "http/HttpControl.h"
 #include "http/HttpResult.h"
@@ -18,23 +19,18 @@
 
 namespace {
 
-class TlsBodyReader {
+class TlsBodyReader : public BodyRead {
 public:
     TlsBodyReader(const HttpControl& settings, HttpResult& result, OutputSink& output,
                   LoggedSocket2& connection, const DataBuffer& received, bool verbose, LogBase& log,
                   ProgressMonitor* monitor)
-        : settings_(settings),
-          header_(result.responseHeader),
-          output_(output),
-          connection_(connection),
+        : BodyRead(settings, result, output, connection, log, monitor),
           received_(reinterpret_cast<const char*>(received.GetData()), received.GetSize()),
-          verbose_(verbose),
-          log_(log),
-          monitor_(monitor),
-          params_(static_cast<uint32_t>(std::max(settings.heartbeatMs, 0)), monitor) {}
+          verbose_(verbose) {}
 
-    const SocketReadParams& Params() const { return params_; }
+    bool Run() { return Finish(Read()); }
 
+private:
     bool Read() {
         const bool hasLength = header_.HasField("content-length");
         if (!hasLength) {
@@ -84,10 +80,7 @@ public:
                 return true;
             }
             log_.AddInfo("Getting chunked response. (dataLen=0)");
-            if (monitor_) {
-                monitor_->Info("HttpInfo", "Reading chunked response.");
-                monitor_->Sink()->Notify0a();  // the chunked-body notification
-            }
+            NotifyChunkedBody();
             const bool read = ReadChunked(extra);
             if (!read) {
                 log_.AddData("response_header",
@@ -108,7 +101,6 @@ public:
         return ReadToLength(extra, hasLength, static_cast<uint64_t>(length));
     }
 
-private:
     bool Write(std::string_view bytes) {
         return bytes.empty() || output_.Write(reinterpret_cast<const unsigned char*>(bytes.data()),
                                               static_cast<uint32_t>(bytes.size()), log_);
@@ -203,15 +195,8 @@ private:
         return decoded && written;
     }
 
-    const HttpControl& settings_;
-    const HttpResponseHeader& header_;
-    OutputSink& output_;
-    LoggedSocket2& connection_;
     const std::string_view received_;
     const bool verbose_;
-    LogBase& log_;
-    ProgressMonitor* monitor_;
-    SocketReadParams params_;
 };
 
 }  // namespace
@@ -220,9 +205,5 @@ bool ReadBodyTls(const HttpControl& settings, HttpResult& result, OutputSink& ou
                  LoggedSocket2& connection, const DataBuffer& received, bool verbose, LogBase& log,
                  ProgressMonitor* monitor) {
     TlsBodyReader reader(settings, result, output, connection, received, verbose, log, monitor);
-    const bool read = reader.Read();
-    const SocketReadParams& params = reader.Params();
-    result.readFlags = {params.timedOut, params.aborted, params.fatalError,
-                        params.connectionClosed};
-    return read;
+    return reader.Run();
 }
