@@ -59,8 +59,9 @@ void HttpResponseHeader::ParseResponseHeader(const char* block, uint32_t length)
     if (header.substr(0, 4) != "HTTP") {
         return;
     }
+    // The code follows the first blank of the status line (never a blank of a later line).
     const size_t firstBlank = header.find(' ');
-    if (firstBlank == std::string_view::npos) {
+    if (firstBlank >= statusLineEnd) {
         return;
     }
     int64_t code = 0;

@@ -15,8 +15,8 @@
 // - Only the bytes up to and including the first "\r\n\r\n" are looked at, so body bytes that
 //   arrived with the header never count as fields or as a content length.
 // - The status line is the text up to the first CR. The block must begin with "HTTP"; after
-//   the first blank comes the decimal status code, then (on the status line) a blank and the
-//   reason phrase, which is trimmed into the status text. A status line without a reason phrase
+//   the status line's first blank comes the decimal status code, then a blank and the reason
+//   phrase, which is trimmed into the status text. A status line without a reason phrase
 //   gives an empty status text; a block whose status line has no CR keeps the code but takes no
 //   fields and no content length.
 // - The content length is the value of the first "Content-Length:" field (any letter case),

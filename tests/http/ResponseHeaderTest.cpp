@@ -105,6 +105,7 @@ TEST(ResponseHeader, StatusLineAndContentLength) {
         {"http/1.1 200 OK\r\n\r\n", 0, "", 0, false, {}},
         {"HTTP/1.1 OK\r\nA: 1\r\n\r\n", 0, "", 0, false, {}},
         {"HTTP/1.1", 0, "", 0, false, {}},
+        {"HTTP/1.1\r\nContent-Length: 5\r\n\r\n", 0, "", 0, false, {}},
         // A status line without CR: the code stands, nothing else is taken.
         {"HTTP/1.1 301 Moved\nLocation: /x\n\n", 301, "", 0, false, {}},
         // Body bytes that came with the header are neither fields nor a content length.
