@@ -2,6 +2,7 @@
 // body (often all of it) arrived together with the header; the reader starts from those bytes.
 
 #include <algorithm>
+#include <string>
 #include <string_view>
 
 #include "core/DataBuffer.h"
@@ -60,7 +61,8 @@ private:
         const std::string_view extra = received_.substr(headerEnd + 4);
         log_.AddDataInt64("extraLen", static_cast<int64_t>(extra.size()));
 
-        if (length != 0 && extra.size() == static_cast<uint64_t>(length)) {
+        // A chunked body is decoded even when a Content-Length happens to match it.
+        if (!chunked && length != 0 && extra.size() == static_cast<uint64_t>(length)) {
             log_.AddInfo("Already have entire response.");
             if (!Write(extra)) {
                 return Failed();

@@ -88,7 +88,7 @@ struct Outcome {
 
 // `received` is what arrived with the header; `script` what the channel delivers afterwards.
 Outcome ReadAfter(const std::string& received, std::vector<Piece> script, bool verbose = false,
-            RecordedEvents* events = nullptr) {
+                  RecordedEvents* events = nullptr) {
     Outcome outcome;
     LoggedSocket2 connection;
     connection.AttachSecureChannel(std::make_unique<ScriptedChannel>(script, outcome.channel));
@@ -219,8 +219,8 @@ TEST(TlsBodyReader, ContentLengthBodies) {
 }
 
 TEST(TlsBodyReader, WithoutLengthTheBodyRunsUntilTheChannelEnds) {
-    Outcome outcome =
-        ReadAfter("HTTP/1.0 200 OK\r\n\r\nfirst ", {{"second "}, {"third", true}, {"", true, false}});
+    Outcome outcome = ReadAfter("HTTP/1.0 200 OK\r\n\r\nfirst ",
+                                {{"second "}, {"third", true}, {"", true, false}});
     EXPECT_TRUE(outcome.read);
     EXPECT_EQ(outcome.body, "first second third");
     EXPECT_TRUE(Logged(outcome, "No content-length header field."));
@@ -345,4 +345,14 @@ TEST(TlsBodyReader, ChunkedEventsAndTheHeaderOnFailure) {
     EXPECT_FALSE(outcome.read);
     EXPECT_TRUE(Logged(outcome, "response_header"));
     EXPECT_TRUE(Logged(outcome, "Transfer-Encoding: chunked"));
+}
+
+TEST(TlsBodyReader, ChunkingWinsOverAMatchingContentLength) {
+    const std::string chunks = "5\r\nhello\r\n0\r\n\r\n";
+    Outcome outcome =
+        ReadAfter("HTTP/1.1 200 OK\r\nContent-Length: " + std::to_string(chunks.size()) +
+                      "\r\nTransfer-Encoding: chunked\r\n\r\n" + chunks,
+                  {});
+    EXPECT_TRUE(outcome.read);
+    EXPECT_EQ(outcome.body, "hello");
 }
