@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "core/DataBuffer.h"
 #include "core/StringBuffer.h"
@@ -90,26 +91,21 @@ uint32_t EightBitCodePage(std::string_view text, const std::string& lower) {
             return candidate.codePage;
         }
     }
+    // Then the members of a charset family the text mentions, in order.
     struct Family {
         const char* mark;
-        uint32_t first;
-        uint32_t last;
+        std::vector<uint32_t> codePages;
     };
     static const Family kFamilies[] = {
-        {"iso-8859", 28592, 28599}, {"windows-125", 1250, 1257}, {"koi8-", 0, 0}};
+        {"iso-8859", {28592, 28593, 28594, 28595, 28596, 28597, 28598, 28599}},
+        {"windows-125", {1250, 1251, 1252, 1253, 1254, 1255, 1256, 1257}},
+        {"koi8-", {20866, 21866}},
+    };
     for (const Family& family : kFamilies) {
         if (lower.find(family.mark) == std::string::npos) {
             continue;
         }
-        if (family.first == 0) {
-            for (uint32_t koi : {20866u, 21866u}) {
-                if (ConvertsCleanly(text, koi)) {
-                    return koi;
-                }
-            }
-            continue;
-        }
-        for (uint32_t codePage = family.first; codePage <= family.last; ++codePage) {
+        for (uint32_t codePage : family.codePages) {
             if (ConvertsCleanly(text, codePage)) {
                 return codePage;
             }
