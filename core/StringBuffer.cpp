@@ -198,6 +198,11 @@ uint32_t StringBuffer::GetGrowBy() const {
     return growBy_;
 }
 
+char* StringBuffer::MutableText() {
+    CheckAlive();
+    return length_ ? data_ : nullptr;
+}
+
 char StringBuffer::LastChar() const {
     CheckAlive();
     return length_ ? data_[length_ - 1] : '\0';

@@ -47,6 +47,9 @@ public:
     char LastChar() const;         // 0 for the empty text
     char CharAt(uint32_t index) const;  // 0 outside the text
     bool IsEmpty() const { return GetSize() == 0; }
+    // Writable access to the GetSize() bytes of the text, for in-place edits that keep its length
+    // (callers shorten afterwards with Shorten or RemoveChar). Null for an empty text.
+    char* MutableText();
 
     // --- append (each returns false when memory is exhausted, leaving the buffer unchanged)
     bool Append(const char* text);  // null appends nothing

@@ -1,0 +1,3 @@
+#include "compress/DataSource.h"
+
+DataSource::~DataSource() = default;
