@@ -203,6 +203,7 @@ bool MimeHeader::CompleteField(StringBuffer& text, LogBase& log) {
         DecodeEncodedWords(value);
         value.ReplaceAll("\r\n\t", "");
         value.ReplaceAll("\r\n ", "");
+        value.Trim();
     }
 
     MimeField* field = copied ? new (std::nothrow) MimeField() : nullptr;

@@ -363,6 +363,7 @@ TEST(ResponseHeader, FieldTextInOtherCharsetsBecomesUtf8) {
          "Subject: =?utf-8?B?Y2Fmw6k=?= =?ISO-8859-1?q?_et_th=E9?= !\r\n",
          65001,
          {"Subject=caf\xC3\xA9 et th\xC3\xA9 !"}},
+        {"a value is trimmed also after decoding", "S: x =?utf-8?Q?_?=\r\n", 65001, {"S=x"}},
         {"an encoded word next to plain text keeps its blank",
          "S: x =?utf-8?Q?a?= b\r\n",
          65001,
