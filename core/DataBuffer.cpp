@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
+#include <utility>
 
 #include "core/Memory.h"
 #include "platform/FileSystem.h"
@@ -293,6 +294,15 @@ unsigned char* DataBuffer::TakeStorage() {
     length_ = 0;
     capacity_ = 0;
     return taken;
+}
+
+void DataBuffer::Swap(DataBuffer& other) {
+    CheckAlive();
+    other.CheckAlive();
+    std::swap(borrowed_, other.borrowed_);
+    std::swap(data_, other.data_);
+    std::swap(length_, other.length_);
+    std::swap(capacity_, other.capacity_);
 }
 
 // ---------------------------------------------------------------- capacity

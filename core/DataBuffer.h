@@ -57,6 +57,8 @@ public:
     // Hands the block to the caller (free it with qvmem::Free); the buffer becomes empty.
     // Borrowed bytes are copied first. Null when the buffer has no storage.
     unsigned char* TakeStorage();
+    // Exchanges the contents (bytes, storage and borrowing) of the two buffers.
+    void Swap(DataBuffer& other);
 
     // --- capacity
     bool EnsureCapacity(uint32_t capacity);  // reserves exactly `capacity` when it is larger

@@ -33,7 +33,7 @@ void ProgressEvent::Notify0b() {}
 void ProgressEvent::Notify1b(const char*) {}
 void ProgressEvent::Notify0c() {}
 void ProgressEvent::Notify1c(const char*) {}
-void ProgressEvent::TwoValueCheck(int64_t, int64_t, bool& abort) { abort = false; }
+void ProgressEvent::TwoValueCheck(const char*, const char*, bool& abort) { abort = false; }
 void ProgressEvent::Notify5(const char*, const char*, const char*, const char*, const char*) {}
 void ProgressEvent::Notify7(const char*, const char*, const char*, const char*, const char*,
                             const char*, const char*) {}

@@ -299,6 +299,25 @@ long ReceiveFromSocket(SocketHandle handle, void* buffer, size_t count, bool don
     return static_cast<long>(received);
 }
 
+bool PeerHasClosed(SocketHandle handle) {
+    pollfd entry{};
+    entry.fd = handle;
+    entry.events = POLLIN;
+    int ready;
+    do {
+        ready = poll(&entry, 1, 0);
+    } while (ready < 0 && errno == EINTR);
+    if (ready <= 0) {
+        return false;  // nothing to read: the connection is quiet, not closed
+    }
+    unsigned char byte = 0;
+    ssize_t peeked;
+    do {
+        peeked = recv(handle, &byte, 1, MSG_PEEK | MSG_DONTWAIT);
+    } while (peeked < 0 && errno == EINTR);
+    return peeked == 0 || (peeked < 0 && errno != EAGAIN && errno != EWOULDBLOCK);
+}
+
 bool LookupIpv4Address(const std::string& name, unsigned char address[4]) {
     addrinfo hints{};
     hints.ai_family = AF_INET;

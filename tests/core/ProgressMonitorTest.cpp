@@ -220,7 +220,7 @@ TEST(ProgressEvent, DefaultsGoOnAndAnswerFalse) {
     event.TimedAbortCheck(0, flag);
     EXPECT_FALSE(flag);
     flag = true;
-    event.TwoValueCheck(1, 2, flag);
+    event.TwoValueCheck("http://a/", "http://b/", flag);
     EXPECT_FALSE(flag);
     EXPECT_FALSE(event.Query());
 }
