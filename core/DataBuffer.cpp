@@ -35,7 +35,9 @@ DataBuffer::DataBuffer(uint32_t zeroFilledCapacity) : DataBuffer() {
     }
 }
 
-DataBuffer::DataBuffer(const DataBuffer& other) : DataBuffer() { Append(other); }
+DataBuffer::DataBuffer(const DataBuffer& other) : DataBuffer() {
+    Append(other);
+}
 
 DataBuffer& DataBuffer::operator=(const DataBuffer& other) {
     if (this != &other) {
@@ -107,7 +109,9 @@ bool DataBuffer::EnsureRoomFor(uint32_t count, uint64_t capacityIfShort) {
     return ReserveExactly(std::min<uint64_t>(capacityIfShort, UINT32_MAX));
 }
 
-bool DataBuffer::MakeOwn() { return !borrowed_ || ReserveExactly(capacity_ ? capacity_ : 1); }
+bool DataBuffer::MakeOwn() {
+    return !borrowed_ || ReserveExactly(capacity_ ? capacity_ : 1);
+}
 
 // ---------------------------------------------------------------- access
 
@@ -393,7 +397,9 @@ bool DataBuffer::XorWith(const DataBuffer& other) {
 
 // ---------------------------------------------------------------- compare
 
-bool DataBuffer::Equals(const DataBuffer& other) const { return Equals(other.GetData(), other.GetSize()); }
+bool DataBuffer::Equals(const DataBuffer& other) const {
+    return Equals(other.GetData(), other.GetSize());
+}
 
 bool DataBuffer::Equals(const void* bytes, uint32_t count) const {
     CheckAlive();

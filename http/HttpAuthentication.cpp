@@ -101,8 +101,7 @@ bool RunHandshake(Scheme scheme, HttpClient& client, HttpCall& call) {
 
 }  // namespace
 
-bool HttpClient::GetWithAuthentication(const char* url, const AttemptFlags& flags,
-                                       HttpCall& call) {
+bool HttpClient::GetWithAuthentication(const char* url, const AttemptFlags& flags, HttpCall& call) {
     const bool succeeded = SimpleHttpRequest(url, flags, nullptr, call);
     const HttpResponseHeader& header = call.result.responseHeader;
     if (header.StatusCode() != 401) {

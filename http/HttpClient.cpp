@@ -38,10 +38,9 @@ bool HttpClient::IsConnected(bool tls) {
 
 void HttpClient::CloseConnection(const HttpCall& call) {
     if (connection_.Channel()) {
-        SocketReadParams params(static_cast<uint32_t>(call.settings.heartbeatMs > 0
-                                                          ? call.settings.heartbeatMs
-                                                          : 0),
-                                call.monitor);
+        SocketReadParams params(
+            static_cast<uint32_t>(call.settings.heartbeatMs > 0 ? call.settings.heartbeatMs : 0),
+            call.monitor);
         connection_.SecureClose(true, call.settings.ReadTimeoutMs(), params, call.log);
     }
     connection_.Close(call.log);

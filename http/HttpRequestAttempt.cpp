@@ -100,7 +100,8 @@ private:
     }
     void SetTimeouts() {
         QuorvelSocket& socket = connection_->Socket();
-        socket.SetConnectTimeoutSeconds(static_cast<uint32_t>(std::max(settings_.connectTimeout, 0)));
+        socket.SetConnectTimeoutSeconds(
+            static_cast<uint32_t>(std::max(settings_.connectTimeout, 0)));
         socket.SetIdleTimeoutMs(settings_.ReadTimeoutMs());
     }
     bool OpenConnection();
@@ -239,8 +240,8 @@ bool RequestAttempt::Connect(bool persistent) {
             connected = connectSChannel(*connection_, proxy_.host.GetString(), proxy_.port,
                                         settings_, monitor_, log_);
         } else {
-            connected = connectSocket(*connection_, proxy_.host.GetString(), proxy_.port,
-                                      settings_, monitor_, log_);
+            connected = connectSocket(*connection_, proxy_.host.GetString(), proxy_.port, settings_,
+                                      monitor_, log_);
         }
         if (!connected) {
             log_.AddError("Failed to connect to proxy server");
@@ -333,8 +334,8 @@ bool RequestAttempt::SendRequest() {
     const uint32_t start = platform::TickCount();
     const auto* bytes = reinterpret_cast<const unsigned char*>(request.GetString());
     const bool sent =
-        tls_ ? connection_->SecureSend(bytes, request.GetSize(), settings_.ReadTimeoutMs(),
-                                       params_, log_)
+        tls_ ? connection_->SecureSend(bytes, request.GetSize(), settings_.ReadTimeoutMs(), params_,
+                                       log_)
              : connection_->SendBytes(bytes, request.GetSize(), kPlainSendChunk, params_, log_);
     log_.LogElapsedMs("sendElapsedMs", start);
     if (!sent) {
@@ -365,9 +366,8 @@ bool RequestAttempt::ReadResponse() {
         header_.ParseResponseHeader(reinterpret_cast<const char*>(received_.GetData()),
                                     received_.GetSize());
 
-        SaveResponseCookies(
-            call_.cookieStore, header_, client_.ConnectionHost().GetString(), settings_, log_,
-            monitor_);
+        SaveResponseCookies(call_.cookieStore, header_, client_.ConnectionHost().GetString(),
+                            settings_, log_, monitor_);
         if (!CheckContentType()) {
             return false;
         }
@@ -386,9 +386,9 @@ bool RequestAttempt::ReadResponse() {
             if (!LooksLikeHtml(received_)) {
                 const std::string_view start = View(received_).substr(0, kStatusSniffBytes);
                 log_.AddError("Invalid response header received");
-                log_.AddData("received", StringBuffer(start.data(), static_cast<uint32_t>(
-                                                                        start.size()))
-                                             .GetString());
+                log_.AddData(
+                    "received",
+                    StringBuffer(start.data(), static_cast<uint32_t>(start.size())).GetString());
                 connection_->Close(log_);
                 if (flags_.redirectDepth > kDeepestHeaderRepeat) {
                     return false;
@@ -422,12 +422,10 @@ bool RequestAttempt::ReadResponse() {
         if (body && IsGzipBody(*body, header_)) {
             ExpandGzipBody(*body, log_, monitor_);
         }
-        if (settings_.maxContentLength != 0 &&
-            call_.output.Size() > settings_.maxContentLength) {
+        if (settings_.maxContentLength != 0 && call_.output.Size() > settings_.maxContentLength) {
             log_.AddError("Content length more than the maximum allowed...");
-            log_.AddDataInt64("maxContentLength",
-                              static_cast<int64_t>(std::min<uint64_t>(settings_.maxContentLength,
-                                                                      INT64_MAX)));
+            log_.AddDataInt64("maxContentLength", static_cast<int64_t>(std::min<uint64_t>(
+                                                      settings_.maxContentLength, INT64_MAX)));
             return false;
         }
 
@@ -585,10 +583,10 @@ bool RequestAttempt::ReadBody(const DataBuffer& keptBytes, bool complete, bool d
     }
     MemoryOutput scratch;
     OutputSink& target = discardBody ? static_cast<OutputSink&>(scratch) : output;
-    const bool read =
-        tls_ ? ReadBodyTls(settings_, result_, target, *connection_, received_, call_.verbose, log_,
-                           monitor_)
-             : ReadBodyPlain(settings_, result_, target, *connection_, log_, monitor_);
+    const bool read = tls_
+                          ? ReadBodyTls(settings_, result_, target, *connection_, received_,
+                                        call_.verbose, log_, monitor_)
+                          : ReadBodyPlain(settings_, result_, target, *connection_, log_, monitor_);
     if (read) {
         return true;
     }

@@ -125,7 +125,8 @@ bool HttpClient::httpConnect(const char* host, int port, bool useTls, HttpCall& 
     if (!IsConnected(useTls)) {
         connection_.Close(log);
         QuorvelSocket& socket = connection_.Socket();
-        socket.SetConnectTimeoutSeconds(static_cast<uint32_t>(std::max(settings.connectTimeout, 0)));
+        socket.SetConnectTimeoutSeconds(
+            static_cast<uint32_t>(std::max(settings.connectTimeout, 0)));
         socket.SetIdleTimeoutMs(settings.ReadTimeoutMs());
         HttpProxy proxy;
         SelectHttpProxy(settings, useTls ? "https://" : "http://", true, proxy, log);

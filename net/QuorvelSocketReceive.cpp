@@ -159,7 +159,7 @@ bool QuorvelSocket::ReadN(uint32_t count, DataBuffer& out, SocketReadParams& par
 }
 
 bool QuorvelSocket::ReadHeaderBlock(DataBuffer& out, SocketReadParams& params, LogBase& log,
-                                   uint32_t maxBytes) {
+                                    uint32_t maxBytes) {
     return ReadLineBlock(out, false, maxBytes, params, log);
 }
 
@@ -181,7 +181,8 @@ bool QuorvelSocket::ReadLineBlock(DataBuffer& out, bool carriageReturnEndsCount,
         }
         if (maxBytes != 0 && taken == maxBytes) {
             log.AddError("The block has not ended within the allowed size.");
-            log.AddDataInt("maxBytes", static_cast<int32_t>(std::min<uint32_t>(maxBytes, INT32_MAX)));
+            log.AddDataInt("maxBytes",
+                           static_cast<int32_t>(std::min<uint32_t>(maxBytes, INT32_MAX)));
             return false;
         }
         unsigned char byte = 0;

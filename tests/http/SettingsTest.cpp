@@ -182,9 +182,9 @@ TEST(Settings, EventHistorianForwardsAndRecords) {
     sink.abortAnswer = true;
     historian.TwoValueCheck("http://a/", "http://b/", abort);
     EXPECT_TRUE(abort);
-    EXPECT_EQ(sink.calls,
-              (std::vector<std::string>{"PercentDone 50", "HttpInfo=Begin reading response",
-                                        "Notify0a", "ReceiveRate 10 20", "TwoValueCheck http://a/ http://b/"}));
+    EXPECT_EQ(sink.calls, (std::vector<std::string>{
+                              "PercentDone 50", "HttpInfo=Begin reading response", "Notify0a",
+                              "ReceiveRate 10 20", "TwoValueCheck http://a/ http://b/"}));
     EXPECT_EQ(historian.History().Count(), 0u);  // keepEventLog is off by default
 
     historian.SetKeepEventLog(true);
