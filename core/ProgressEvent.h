@@ -3,7 +3,9 @@
 // operations have default bodies: an out-flag is set to false ("go on"), the one query answers
 // false, everything else does nothing. The order of the operations is fixed; only PercentDone,
 // AbortCheck, TimedAbortCheck, InfoEvent, SendRate and ReceiveRate carry a meaning on the road
-// of this program, the others are notifications that layers may forward without interpreting.
+// of this program, and the HTTP client also calls Notify0a when a chunked body begins and
+// TwoValueCheck before it follows a redirect; the others are notifications that layers may
+// forward without interpreting.
 
 #include <cstdint>
 
