@@ -42,7 +42,8 @@ public:
     virtual void Notify1b(const char* a);
     virtual void Notify0c();
     virtual void Notify1c(const char* a);
-    virtual void TwoValueCheck(int64_t a, int64_t b, bool& abort);
+    // The redirect check: the current URL and the URL a redirect leads to; abort stops it.
+    virtual void TwoValueCheck(const char* a, const char* b, bool& abort);
     virtual void Notify5(const char* a, const char* b, const char* c, const char* d, const char* e);
     virtual void Notify7(const char* a, const char* b, const char* c, const char* d, const char* e,
                          const char* f, const char* g);

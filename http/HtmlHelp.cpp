@@ -3,11 +3,10 @@
 #include <cstring>
 
 #include "core/StringBuffer.h"
+#include "http/AsciiCase.h"
 #include "xml/ParseEngine.h"
 
 namespace {
-
-char LowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c; }
 
 bool IsAsciiLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
 
@@ -19,7 +18,7 @@ const char* FindNoCase(const char* haystack, const char* needle) {
     if (needleLength == 0) return haystack;
     for (const char* at = haystack; *at; ++at) {
         size_t i = 0;
-        while (i < needleLength && at[i] && LowerAscii(at[i]) == LowerAscii(needle[i])) ++i;
+        while (i < needleLength && at[i] && AsciiLower(at[i]) == AsciiLower(needle[i])) ++i;
         if (i == needleLength) return at;
     }
     return nullptr;
