@@ -104,7 +104,9 @@ TEST_F(DriverTest, TheDownloadGetsTheWholeUrlWhileTheLogShowsItsFirst255Characte
 TEST_F(DriverTest, AFailedDownloadEndsTheRunWithoutAnExport) {
     testsupport::MakeFolders(Data() + "/vQTS/DuCor/RssLinks");
     testsupport::WriteFileBytes(ExportPath(), "the export of an earlier run");
-    const std::string url = "http://127.0.0.1:" + std::to_string(LoopbackServer::UnusedPort()) + "/";
+    OneAnswerServer server(
+        "HTTP/1.1 404 Not Found\r\nContent-Type: text/html\r\nContent-Length: 9\r\n\r\nNot found");
+    const std::string url = server.Url("/missing.xml");
     EXPECT_EQ(RunFeedDoc(url), -1);
     EXPECT_FALSE(testsupport::FileExists(ExportPath()));
     const auto log = testsupport::ReadApplicationLog(Data());
