@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
+#include <utility>
 
 #include "core/Memory.h"
 #include "platform/FileSystem.h"
@@ -34,7 +35,9 @@ DataBuffer::DataBuffer(uint32_t zeroFilledCapacity) : DataBuffer() {
     }
 }
 
-DataBuffer::DataBuffer(const DataBuffer& other) : DataBuffer() { Append(other); }
+DataBuffer::DataBuffer(const DataBuffer& other) : DataBuffer() {
+    Append(other);
+}
 
 DataBuffer& DataBuffer::operator=(const DataBuffer& other) {
     if (this != &other) {
@@ -106,7 +109,9 @@ bool DataBuffer::EnsureRoomFor(uint32_t count, uint64_t capacityIfShort) {
     return ReserveExactly(std::min<uint64_t>(capacityIfShort, UINT32_MAX));
 }
 
-bool DataBuffer::MakeOwn() { return !borrowed_ || ReserveExactly(capacity_ ? capacity_ : 1); }
+bool DataBuffer::MakeOwn() {
+    return !borrowed_ || ReserveExactly(capacity_ ? capacity_ : 1);
+}
 
 // ---------------------------------------------------------------- access
 
@@ -295,6 +300,15 @@ unsigned char* DataBuffer::TakeStorage() {
     return taken;
 }
 
+void DataBuffer::Swap(DataBuffer& other) {
+    CheckAlive();
+    other.CheckAlive();
+    std::swap(borrowed_, other.borrowed_);
+    std::swap(data_, other.data_);
+    std::swap(length_, other.length_);
+    std::swap(capacity_, other.capacity_);
+}
+
 // ---------------------------------------------------------------- capacity
 
 bool DataBuffer::EnsureCapacity(uint32_t capacity) {
@@ -383,7 +397,9 @@ bool DataBuffer::XorWith(const DataBuffer& other) {
 
 // ---------------------------------------------------------------- compare
 
-bool DataBuffer::Equals(const DataBuffer& other) const { return Equals(other.GetData(), other.GetSize()); }
+bool DataBuffer::Equals(const DataBuffer& other) const {
+    return Equals(other.GetData(), other.GetSize());
+}
 
 bool DataBuffer::Equals(const void* bytes, uint32_t count) const {
     CheckAlive();

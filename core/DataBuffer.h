@@ -22,9 +22,9 @@
 
 class DataBuffer : public QuorvelObject {
 public:
-    DataBuffer();                                // no storage
+    DataBuffer();  // no storage
     explicit DataBuffer(uint32_t zeroFilledCapacity);
-    DataBuffer(const DataBuffer& other);         // an owning copy
+    DataBuffer(const DataBuffer& other);  // an owning copy
     DataBuffer& operator=(const DataBuffer& other);
     ~DataBuffer() override;
 
@@ -33,30 +33,33 @@ public:
 
     // --- access
     const unsigned char* GetData() const;  // null when the buffer has no storage
-    unsigned char* GetMutableData();        // makes borrowed bytes the buffer's own first
+    unsigned char* GetMutableData();       // makes borrowed bytes the buffer's own first
     uint32_t GetSize() const;
     uint32_t GetCapacity() const;
     bool IsBorrowed() const;
     const unsigned char* ByteAt(uint32_t index) const;  // null outside the bytes in use
-    unsigned char FirstByte() const;  // 0 when empty
-    unsigned char LastByte() const;   // 0 when empty
+    unsigned char FirstByte() const;                    // 0 when empty
+    unsigned char LastByte() const;                     // 0 when empty
 
     // --- append
     bool Append(const void* bytes, uint32_t count);
     bool AppendByte(unsigned char byte);
     bool AppendByteN(unsigned char byte, uint32_t count);
     bool Append(const DataBuffer& other);
-    bool AppendUtf16String(const char16_t* text);  // with its 2-byte terminator; null appends it alone
-    bool AppendUtf8Char(uint32_t codePoint);       // 1 to 4 bytes; false above U+10FFFF
+    bool AppendUtf16String(
+        const char16_t* text);                // with its 2-byte terminator; null appends it alone
+    bool AppendUtf8Char(uint32_t codePoint);  // 1 to 4 bytes; false above U+10FFFF
 
     // --- set
-    void Clear();          // length 0, storage kept
-    void SecureClear();    // zero-fills the storage, then length 0
+    void Clear();                   // length 0, storage kept
+    void SecureClear();             // zero-fills the storage, then length 0
     bool SetSize(uint32_t length);  // not above the capacity
     void Shorten(uint32_t count);   // drops the last count bytes (all when count >= length)
     // Hands the block to the caller (free it with qvmem::Free); the buffer becomes empty.
     // Borrowed bytes are copied first. Null when the buffer has no storage.
     unsigned char* TakeStorage();
+    // Exchanges the contents (bytes, storage and borrowing) of the two buffers.
+    void Swap(DataBuffer& other);
 
     // --- capacity
     bool EnsureCapacity(uint32_t capacity);  // reserves exactly `capacity` when it is larger

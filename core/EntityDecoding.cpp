@@ -14,6 +14,7 @@
 #include <algorithm>
 #include <iterator>
 
+#include "core/AsciiText.h"
 #include "core/StringBuffer.h"
 
 namespace {
@@ -89,13 +90,6 @@ void ReplaceReferences(StringBuffer& text, const Reference* begin, const Referen
 }
 
 bool IsDecimalDigit(char c) { return c >= '0' && c <= '9'; }
-
-int HexDigitValue(char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    return -1;
-}
 
 // Reads a number the way the C library's "%d" or "%x" conversion does: leading whitespace, an
 // optional sign, for base 16 an optional "0x", then digits. The value saturates instead of

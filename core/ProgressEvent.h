@@ -3,7 +3,9 @@
 // operations have default bodies: an out-flag is set to false ("go on"), the one query answers
 // false, everything else does nothing. The order of the operations is fixed; only PercentDone,
 // AbortCheck, TimedAbortCheck, InfoEvent, SendRate and ReceiveRate carry a meaning on the road
-// of this program, the others are notifications that layers may forward without interpreting.
+// of this program, and the HTTP client also calls Notify0a when a chunked body begins and
+// TwoValueCheck before it follows a redirect; the others are notifications that layers may
+// forward without interpreting.
 
 #include <cstdint>
 
@@ -42,7 +44,8 @@ public:
     virtual void Notify1b(const char* a);
     virtual void Notify0c();
     virtual void Notify1c(const char* a);
-    virtual void TwoValueCheck(int64_t a, int64_t b, bool& abort);
+    // The redirect check: the current URL and the URL a redirect leads to; abort stops it.
+    virtual void TwoValueCheck(const char* a, const char* b, bool& abort);
     virtual void Notify5(const char* a, const char* b, const char* c, const char* d, const char* e);
     virtual void Notify7(const char* a, const char* b, const char* c, const char* d, const char* e,
                          const char* f, const char* g);

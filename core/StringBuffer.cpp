@@ -6,6 +6,7 @@
 #include <cstring>
 #include <string_view>
 
+#include "core/AsciiText.h"
 #include "core/DataBuffer.h"
 #include "core/ExtPtrArray.h"
 #include "core/Memory.h"
@@ -42,13 +43,6 @@ bool EqualNoCase(std::string_view a, std::string_view b) {
 bool IsNameByte(unsigned char c) {
     return c >= 0x80 || (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') ||
            c == '!' || c == '-' || c == '.' || c == ':' || c == '_';
-}
-
-int HexValue(char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    return -1;
 }
 
 char* AllocateText(uint32_t capacity) { return static_cast<char*>(qvmem::Allocate(capacity)); }
@@ -904,8 +898,8 @@ bool StringBuffer::HexDecodeInto(DataBuffer& out) const {
         if (IsWhitespace(data_[i])) {
             continue;
         }
-        const int high = HexValue(data_[i]);
-        const int low = i + 1 < length_ ? HexValue(data_[i + 1]) : -1;
+        const int high = HexDigitValue(data_[i]);
+        const int low = i + 1 < length_ ? HexDigitValue(data_[i + 1]) : -1;
         if (high < 0 || low < 0) {
             ok = false;
             break;

@@ -3,6 +3,20 @@
 #include <cstdint>
 
 #include "core/DataBuffer.h"
+#include "core/StringBuffer.h"
+
+void EncodeBase64(const void* bytes, size_t length, StringBuffer& out) {
+    const auto* in = static_cast<const unsigned char*>(bytes);
+    for (size_t i = 0; i < length; i += 3) {
+        const size_t left = length - i;
+        const uint32_t group = (uint32_t{in[i]} << 16) | (left > 1 ? uint32_t{in[i + 1]} << 8 : 0) |
+                               (left > 2 ? uint32_t{in[i + 2]} : 0);
+        char quad[4] = {kBase64Alphabet[(group >> 18) & 63], kBase64Alphabet[(group >> 12) & 63],
+                        left > 1 ? kBase64Alphabet[(group >> 6) & 63] : '=',
+                        left > 2 ? kBase64Alphabet[group & 63] : '='};
+        out.AppendN(quad, 4);
+    }
+}
 
 bool DecodeBase64(const char* text, size_t length, DataBuffer& out) {
     const uint32_t originalSize = out.GetSize();

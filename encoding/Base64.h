@@ -4,6 +4,7 @@
 #include <cstddef>
 
 class DataBuffer;
+class StringBuffer;
 
 // The standard base64 alphabet, and the value of one of its characters (-1 for any other).
 inline constexpr char kBase64Alphabet[] =
@@ -25,3 +26,6 @@ inline int Base64Value(unsigned char c) {
 // Base64 with "=" padding to bytes, appended to `out`; false (and `out` as it was) at any other
 // character or a wrong padding.
 bool DecodeBase64(const char* text, size_t length, DataBuffer& out);
+
+// The bytes as Base64 with "=" padding and no line breaks, appended to `out`.
+void EncodeBase64(const void* bytes, size_t length, StringBuffer& out);

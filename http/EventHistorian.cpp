@@ -216,7 +216,7 @@ void EventHistorian::Notify1c(const char* a) {
     }
 }
 
-void EventHistorian::TwoValueCheck(int64_t a, int64_t b, bool& abort) {
+void EventHistorian::TwoValueCheck(const char* a, const char* b, bool& abort) {
     if (target_) {
         target_->TwoValueCheck(a, b, abort);
     } else {

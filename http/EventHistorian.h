@@ -54,7 +54,7 @@ public:
     void Notify1b(const char* a) override;
     void Notify0c() override;
     void Notify1c(const char* a) override;
-    void TwoValueCheck(int64_t a, int64_t b, bool& abort) override;
+    void TwoValueCheck(const char* a, const char* b, bool& abort) override;
     void Notify5(const char* a, const char* b, const char* c, const char* d,
                  const char* e) override;
     void Notify7(const char* a, const char* b, const char* c, const char* d, const char* e,

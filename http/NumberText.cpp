@@ -13,19 +13,6 @@ size_t SkipAny(std::string_view text, size_t from, std::string_view skip) {
 
 }  // namespace
 
-int HexDigitValue(char c) {
-    if (c >= '0' && c <= '9') {
-        return c - '0';
-    }
-    if (c >= 'a' && c <= 'f') {
-        return c - 'a' + 10;
-    }
-    if (c >= 'A' && c <= 'F') {
-        return c - 'A' + 10;
-    }
-    return -1;
-}
-
 bool ReadDecimal(std::string_view text, size_t from, int64_t& value, size_t& end) {
     value = 0;
     size_t at = SkipAny(text, from, " \t");

@@ -7,8 +7,7 @@
 #include <cstdint>
 #include <string_view>
 
-// The value of one hexadecimal digit (either letter case), or -1.
-int HexDigitValue(char c);
+#include "core/AsciiText.h"
 
 // A decimal number with an optional sign after leading blanks and tabs. False when no digit
 // follows; `end` is the offset after the last digit read.

@@ -4,23 +4,11 @@
 #include <cstdint>
 #include <cstdio>
 
+#include "core/AsciiText.h"
 #include "core/StringBuffer.h"
 #include "platform/Sockets.h"
 
 namespace {
-
-int HexValue(char c) {
-    if (c >= '0' && c <= '9') {
-        return c - '0';
-    }
-    if (c >= 'a' && c <= 'f') {
-        return c - 'a' + 10;
-    }
-    if (c >= 'A' && c <= 'F') {
-        return c - 'A' + 10;
-    }
-    return -1;
-}
 
 // One group of one to four hexadecimal digits.
 bool ParseHexGroup(std::string_view token, uint16_t& value) {
@@ -29,7 +17,7 @@ bool ParseHexGroup(std::string_view token, uint16_t& value) {
     }
     value = 0;
     for (char c : token) {
-        const int digit = HexValue(c);
+        const int digit = HexDigitValue(c);
         if (digit < 0) {
             return false;
         }

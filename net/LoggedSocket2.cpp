@@ -71,8 +71,9 @@ bool LoggedSocket2::SendBytesDraining(const unsigned char* data, uint32_t count,
     return sent;
 }
 
-bool LoggedSocket2::ReadHeaderBlock(DataBuffer& out, SocketReadParams& params, LogBase& log) {
-    return RecordedRead(out, [&] { return socket_.ReadHeaderBlock(out, params, log); });
+bool LoggedSocket2::ReadHeaderBlock(DataBuffer& out, SocketReadParams& params, LogBase& log,
+                                    uint32_t maxBytes) {
+    return RecordedRead(out, [&] { return socket_.ReadHeaderBlock(out, params, log, maxBytes); });
 }
 
 bool LoggedSocket2::ReadCrlfLine(DataBuffer& out, SocketReadParams& params, LogBase& log) {

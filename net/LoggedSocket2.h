@@ -54,7 +54,8 @@ public:
     bool SendBytesDraining(const unsigned char* data, uint32_t count, uint32_t firstChunkSize,
                            uint32_t firstChunkCount, uint32_t laterChunkSize, DataBuffer& received,
                            SocketReadParams& params, LogBase& log);
-    bool ReadHeaderBlock(DataBuffer& out, SocketReadParams& params, LogBase& log);
+    bool ReadHeaderBlock(DataBuffer& out, SocketReadParams& params, LogBase& log,
+                         uint32_t maxBytes = 0);
     bool ReadCrlfLine(DataBuffer& out, SocketReadParams& params, LogBase& log);
     bool ReadN(uint32_t count, DataBuffer& out, SocketReadParams& params, LogBase& log);
     bool ReadNToOutput(uint64_t count, OutputSink& out, SocketReadParams& params, LogBase& log);

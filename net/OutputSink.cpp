@@ -11,3 +11,7 @@ bool MemoryOutput::Write(const unsigned char* bytes, uint32_t count, LogBase& lo
     log.AddError("Out of memory for the received data.");
     return false;
 }
+
+bool MemoryOutput::Reserve(uint64_t count) {
+    return count <= UINT32_MAX && buffer_.EnsureCapacity(static_cast<uint32_t>(count));
+}

@@ -13,9 +13,11 @@
 //   Connect       SocketConnect(host, port, heartbeatMs, log, dnsFailed, monitor); on failure
 //                 ConnectFailReason() is one of ConnectFailCode.h. RemoteIp() is the address.
 //   State         IsConnected(), CloseSocket(log), TakeOverConnection(other),
-//                 WaitWritableSeconds(seconds, log) (is the connection still writable?).
+//                 WaitWritableSeconds(seconds, log) (is the connection still writable?),
+//                 PeerHasClosed() (has the server closed it meanwhile?).
 //   Send          SendBytes2(data, n, maxChunk, params, log); SendBytesDraining(...).
-//   Receive       ReadHeaderBlock(buffer, params, log)   up to and including the first empty line
+//   Receive       ReadHeaderBlock(buffer, params, log[, maxBytes])   up to and including the
+//                                                        first empty line, at most maxBytes
 //                 ReadCrlfLine(buffer, params, log)      up to and including the first CR LF
 //                 ReadN(n, buffer, params, log)          exactly n bytes appended
 //                 ReadNToOutput(n, sink, params, log, transcript)   exactly n bytes to a sink
@@ -88,6 +90,8 @@ public:
 
     // --- waiting for writability (QuorvelSocketWait.cpp)
     bool WaitWritableSeconds(uint32_t seconds, LogBase& log);
+    // Whether the peer has closed the connected socket (checked without waiting or reading).
+    bool PeerHasClosed() const;
     bool WaitWritable(uint32_t timeoutMs, bool connectMode, LogBase& log, bool& refused,
                       bool& timedOut, bool& fatal);
     bool WaitWritableHb(uint32_t heartbeatMs, uint32_t initialDelayMs, uint32_t timeoutMs,
@@ -108,7 +112,9 @@ public:
     bool ReadExact(unsigned char* buffer, uint32_t count, uint32_t& received,
                    SocketReadParams& params, LogBase& log);
     bool ReadN(uint32_t count, DataBuffer& out, SocketReadParams& params, LogBase& log);
-    bool ReadHeaderBlock(DataBuffer& out, SocketReadParams& params, LogBase& log);
+    // maxBytes: the longest block accepted (0 = no limit).
+    bool ReadHeaderBlock(DataBuffer& out, SocketReadParams& params, LogBase& log,
+                         uint32_t maxBytes = 0);
     bool ReadCrlfLine(DataBuffer& out, SocketReadParams& params, LogBase& log);
     // Chunks (1 to 1000000 bytes) until the peer closes or a receive fails; true when the
     // output grew. The transcript, when given, gets every chunk too.
@@ -164,8 +170,8 @@ private:
 
     // Shared by the receive operations.
     bool RequireSocket(SocketReadParams& params, LogBase& log);  // "This socket is not connected"
-    bool ReadLineBlock(DataBuffer& out, bool carriageReturnEndsCount, SocketReadParams& params,
-                       LogBase& log);
+    bool ReadLineBlock(DataBuffer& out, bool carriageReturnEndsCount, uint32_t maxBytes,
+                       SocketReadParams& params, LogBase& log);
     void AccountReceived(uint32_t count, SocketReadParams& params);
     // The download throttle's wait; false (with the text logged) when the application aborted.
     bool ThrottleDownload(SocketReadParams& params, const char* abortText, LogBase& log);

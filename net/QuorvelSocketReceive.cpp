@@ -158,23 +158,31 @@ bool QuorvelSocket::ReadN(uint32_t count, DataBuffer& out, SocketReadParams& par
     return true;
 }
 
-bool QuorvelSocket::ReadHeaderBlock(DataBuffer& out, SocketReadParams& params, LogBase& log) {
-    return ReadLineBlock(out, false, params, log);
+bool QuorvelSocket::ReadHeaderBlock(DataBuffer& out, SocketReadParams& params, LogBase& log,
+                                    uint32_t maxBytes) {
+    return ReadLineBlock(out, false, maxBytes, params, log);
 }
 
 bool QuorvelSocket::ReadCrlfLine(DataBuffer& out, SocketReadParams& params, LogBase& log) {
-    return ReadLineBlock(out, true, params, log);
+    return ReadLineBlock(out, true, 0, params, log);
 }
 
 // One byte at a time, so that nothing after the end is taken from the connection. The count of
 // bytes since the last line feed (carriage returns not counted) is 0 when a line feed ends an
 // empty line; with carriageReturnEndsCount a carriage return also sets it to 0, so the first
-// CR LF ends the read.
-bool QuorvelSocket::ReadLineBlock(DataBuffer& out, bool carriageReturnEndsCount,
+// CR LF ends the read. With a maxBytes other than 0, a block that has not ended after that many
+// bytes fails (they stay appended).
+bool QuorvelSocket::ReadLineBlock(DataBuffer& out, bool carriageReturnEndsCount, uint32_t maxBytes,
                                   SocketReadParams& params, LogBase& log) {
     uint32_t count = 0;
-    for (;;) {
+    for (uint32_t taken = 0;; ++taken) {
         if (AbortRequested(params)) {
+            return false;
+        }
+        if (maxBytes != 0 && taken == maxBytes) {
+            log.AddError("The block has not ended within the allowed size.");
+            log.AddDataInt("maxBytes",
+                           static_cast<int32_t>(std::min<uint32_t>(maxBytes, INT32_MAX)));
             return false;
         }
         unsigned char byte = 0;

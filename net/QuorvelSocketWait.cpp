@@ -39,6 +39,10 @@ bool QuorvelSocket::WaitWritableSeconds(uint32_t seconds, LogBase& log) {
     }
 }
 
+bool QuorvelSocket::PeerHasClosed() const {
+    return handle_ != platform::kInvalidSocket && platform::PeerHasClosed(handle_);
+}
+
 bool QuorvelSocket::WaitWritable(uint32_t timeoutMs, bool connectMode, LogBase& log, bool& refused,
                                  bool& timedOut, bool& fatal) {
     refused = timedOut = fatal = false;

@@ -22,28 +22,53 @@ struct ErrorPair {
 
 // errno values and the Windows Sockets numbers that stand for them.
 constexpr ErrorPair kSocketErrors[] = {
-    {EINTR, 10004},           {EBADF, 10009},         {EACCES, 10013},
-    {EPERM, 10013},           {EFAULT, 10014},        {EINVAL, 10022},
-    {EMFILE, 10024},          {ENFILE, 10024},        {EAGAIN, kErrorWouldBlock},
-    {EINPROGRESS, kErrorWouldBlock},                  {EALREADY, 10037},
-    {ENOTSOCK, 10038},        {EDESTADDRREQ, 10039},  {EMSGSIZE, 10040},
-    {EPROTOTYPE, 10041},      {ENOPROTOOPT, 10042},   {EPROTONOSUPPORT, 10043},
-    {ESOCKTNOSUPPORT, 10044}, {EOPNOTSUPP, 10045},    {EPFNOSUPPORT, 10046},
-    {EAFNOSUPPORT, 10047},    {EADDRINUSE, 10048},    {EADDRNOTAVAIL, 10049},
-    {ENETDOWN, 10050},        {ENETUNREACH, 10051},   {ENETRESET, 10052},
-    {ECONNABORTED, 10053},    {ECONNRESET, 10054},    {EPIPE, 10054},
-    {ENOBUFS, 10055},         {ENOMEM, 10055},        {EISCONN, 10056},
-    {ENOTCONN, 10057},        {ESHUTDOWN, 10058},     {ETIMEDOUT, 10060},
-    {ECONNREFUSED, kErrorConnectionRefused},          {EHOSTDOWN, 10064},
+    {EINTR, 10004},
+    {EBADF, 10009},
+    {EACCES, 10013},
+    {EPERM, 10013},
+    {EFAULT, 10014},
+    {EINVAL, 10022},
+    {EMFILE, 10024},
+    {ENFILE, 10024},
+    {EAGAIN, kErrorWouldBlock},
+    {EINPROGRESS, kErrorWouldBlock},
+    {EALREADY, 10037},
+    {ENOTSOCK, 10038},
+    {EDESTADDRREQ, 10039},
+    {EMSGSIZE, 10040},
+    {EPROTOTYPE, 10041},
+    {ENOPROTOOPT, 10042},
+    {EPROTONOSUPPORT, 10043},
+    {ESOCKTNOSUPPORT, 10044},
+    {EOPNOTSUPP, 10045},
+    {EPFNOSUPPORT, 10046},
+    {EAFNOSUPPORT, 10047},
+    {EADDRINUSE, 10048},
+    {EADDRNOTAVAIL, 10049},
+    {ENETDOWN, 10050},
+    {ENETUNREACH, 10051},
+    {ENETRESET, 10052},
+    {ECONNABORTED, 10053},
+    {ECONNRESET, 10054},
+    {EPIPE, 10054},
+    {ENOBUFS, 10055},
+    {ENOMEM, 10055},
+    {EISCONN, 10056},
+    {ENOTCONN, 10057},
+    {ESHUTDOWN, 10058},
+    {ETIMEDOUT, 10060},
+    {ECONNREFUSED, kErrorConnectionRefused},
+    {EHOSTDOWN, 10064},
     {EHOSTUNREACH, 10065},
 };
 
 // getaddrinfo's results and the Windows Sockets numbers that stand for them.
 constexpr ErrorPair kLookupErrors[] = {
     {EAI_NONAME, kErrorHostNotFound},
-    {EAI_AGAIN, 11002},   // WSATRY_AGAIN
-    {EAI_FAIL, 11003},    // WSANO_RECOVERY
-    {EAI_FAMILY, 10047},  {EAI_SOCKTYPE, 10044},
+    {EAI_AGAIN, 11002},  // WSATRY_AGAIN
+    {EAI_FAIL, 11003},   // WSANO_RECOVERY
+    {EAI_FAMILY, 10047},
+    {EAI_SOCKTYPE, 10044},
     {EAI_SERVICE, 10109},  // WSATYPE_NOT_FOUND
     {EAI_MEMORY, 8},       // WSA_NOT_ENOUGH_MEMORY
     {EAI_BADFLAGS, 10022},
@@ -297,6 +322,25 @@ long ReceiveFromSocket(SocketHandle handle, void* buffer, size_t count, bool don
         return -1;
     }
     return static_cast<long>(received);
+}
+
+bool PeerHasClosed(SocketHandle handle) {
+    pollfd entry{};
+    entry.fd = handle;
+    entry.events = POLLIN;
+    int ready;
+    do {
+        ready = poll(&entry, 1, 0);
+    } while (ready < 0 && errno == EINTR);
+    if (ready <= 0) {
+        return false;  // nothing to read: the connection is quiet, not closed
+    }
+    unsigned char byte = 0;
+    ssize_t peeked;
+    do {
+        peeked = recv(handle, &byte, 1, MSG_PEEK | MSG_DONTWAIT);
+    } while (peeked < 0 && errno == EINTR);
+    return peeked == 0 || (peeked < 0 && errno != EAGAIN && errno != EWOULDBLOCK);
 }
 
 bool LookupIpv4Address(const std::string& name, unsigned char address[4]) {

@@ -95,6 +95,10 @@ WaitOutcome WaitOnSocket(SocketHandle handle, SocketWait what, uint32_t timeoutM
 long SendOnSocket(SocketHandle handle, const void* data, size_t count, SocketStatus& status);
 long ReceiveFromSocket(SocketHandle handle, void* buffer, size_t count, bool dontWait,
                        SocketStatus& status);
+// Whether the peer has already closed the connection (or reset it), found without waiting and
+// without taking any byte from the connection: false while it is open, with or without data
+// waiting.
+bool PeerHasClosed(SocketHandle handle);
 
 // --- name lookups
 // The first IPv4 address of a name (the gethostbyname stand-in). Numeric texts are accepted.

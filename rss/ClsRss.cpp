@@ -4,6 +4,7 @@
 #include <new>
 
 #include "core/StringBuffer.h"
+#include "http/ClsHttp.h"
 
 ClsRss::ClsRss() = default;
 ClsRss::~ClsRss() = default;
@@ -40,3 +41,24 @@ bool ClsRss::GetString(XString& tag, XString& out) {
 int32_t ClsRss::ItemCount() { return xml_.CountChildrenByTag("item"); }
 
 bool ClsRss::LoadFeedText(const char* utf8) { return xml_.LoadXmlText(utf8, true); }
+
+bool ClsRss::DownloadRss(XString& url, ProgressEvent* progress) {
+    MethodScope scope(*this, "DownloadRss");
+    // A fresh HTTP object for every download: no connection outlives the call.
+    auto http = std::make_unique<ClsHttp>();
+    http->SetFirefoxStyleRequest(true);
+    http->SetReadFromCache(false);
+    http->SetWriteToCache(false);
+    log_.AddData("url", url.GetUtf8());
+    log_.AddDataInt("connectTimeout", http->ConnectTimeout());
+    log_.AddDataInt("readTimeout", http->ReadTimeout());
+
+    StringBuffer body;
+    const bool downloaded = http->HttpGet(url, body, log_, progress);
+    if (downloaded) {
+        // The body is the document itself; a text that parses to no root leaves the old tree.
+        LoadFeedText(body.GetString());
+    }
+    LogOutcome(downloaded);
+    return downloaded;
+}

@@ -10,6 +10,10 @@
 //                  (single Windows-1252 bytes inside the UTF-8 text); empty when there is none;
 //                  always true                            (standard entry "GetString")
 //   ItemCount()    the direct children tagged exactly "item" (logs nothing)
+//   DownloadRss(url, progress)  fetches the feed with a fresh HTTP object (Firefox-style request,
+//                  no cache) and makes the body its document; true when the transfer succeeded
+//                  with a status below 400, whether or not the body held a root element
+//                                                         (standard entry "DownloadRss")
 //   LoadFeedText(utf8)  makes the text the object's document (what a download does with the
 //                  body it received); the text is always parsed as XML, never taken as a file
 //                  name. Without a root element the old document stays and the result is false.
@@ -19,6 +23,8 @@
 #include "core/ClsBase.h"
 #include "encoding/XString.h"
 #include "xml/ClsXml.h"
+
+class ProgressEvent;
 
 class ClsRss : public ClsBase {
 public:
@@ -31,6 +37,7 @@ public:
     ClsRss* GetItem(int32_t index);
     bool GetString(XString& tag, XString& out);
     int32_t ItemCount();
+    bool DownloadRss(XString& url, ProgressEvent* progress);
 
     bool LoadFeedText(const char* utf8);
 

@@ -2,6 +2,8 @@
 
 #include <new>
 
+#include "rss/QvRssCb.h"
+
 QvRss::QvRss() : impl_(new ClsRss()) {}
 
 QvRss::QvRss(ClsRss* impl) : impl_(impl) {}
@@ -24,6 +26,14 @@ QvRss* QvRss::GetChannel(int32_t index) { return Wrap(impl_->GetChannel(index));
 QvRss* QvRss::GetItem(int32_t index) { return Wrap(impl_->GetItem(index)); }
 
 int32_t QvRss::ItemCount() { return impl_->ItemCount(); }
+
+bool QvRss::DownloadRss(const char* url) {
+    XString urlText;
+    ReadArgument(url, urlText);
+    // The adapter is always passed, so the lower layers always have a sink to ask.
+    QvRssCb progress(callback_);
+    return impl_->DownloadRss(urlText, &progress);
+}
 
 bool QvRss::GetString(const char* tag, QvString& out) {
     XString tagText;

@@ -24,6 +24,9 @@ public:
     QvRss* GetChannel(int32_t index);
     QvRss* GetItem(int32_t index);
     int32_t ItemCount();
+    // Downloads the feed at `url` (ANSI or UTF-8 as the flag says) into this object; the
+    // application's callback, when set, is asked for aborts during the network waits.
+    bool DownloadRss(const char* url);
     bool GetString(const char* tag, QvString& out);
     const char* GetString(const char* tag);
 

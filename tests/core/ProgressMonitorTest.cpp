@@ -52,10 +52,10 @@ TEST(ProgressMonitor, PercentDoneOnlyWhenThePercentageRises) {
     bool abort = true;
     monitor.AddDone(1, abort);  // 0 percent: unchanged
     EXPECT_FALSE(abort);
-    monitor.AddDone(4, abort);  // still 0
-    monitor.AddDone(10, abort);  // 1 percent
-    monitor.AddDone(5, abort);  // 2 percent
-    monitor.AddDone(2, abort);  // 2 percent: no call
+    monitor.AddDone(4, abort);     // still 0
+    monitor.AddDone(10, abort);    // 1 percent
+    monitor.AddDone(5, abort);     // 2 percent
+    monitor.AddDone(2, abort);     // 2 percent: no call
     monitor.AddDone(5000, abort);  // clamped to the total: 100
     EXPECT_EQ(sink.percents, (std::vector<int32_t>{1, 2, 100}));
     EXPECT_EQ(monitor.Done(), 1000u);
@@ -220,7 +220,7 @@ TEST(ProgressEvent, DefaultsGoOnAndAnswerFalse) {
     event.TimedAbortCheck(0, flag);
     EXPECT_FALSE(flag);
     flag = true;
-    event.TwoValueCheck(1, 2, flag);
+    event.TwoValueCheck("http://a/", "http://b/", flag);
     EXPECT_FALSE(flag);
     EXPECT_FALSE(event.Query());
 }

@@ -149,8 +149,8 @@ public:
     void ReceiveRate(uint32_t bytes, uint32_t rate) override {
         calls.push_back("ReceiveRate " + std::to_string(bytes) + " " + std::to_string(rate));
     }
-    void TwoValueCheck(int64_t a, int64_t b, bool& abort) override {
-        calls.push_back("TwoValueCheck " + std::to_string(a) + " " + std::to_string(b));
+    void TwoValueCheck(const char* a, const char* b, bool& abort) override {
+        calls.push_back(std::string("TwoValueCheck ") + a + " " + b);
         abort = abortAnswer;
     }
 };
@@ -180,11 +180,11 @@ TEST(Settings, EventHistorianForwardsAndRecords) {
     historian.Notify0a();
     historian.ReceiveRate(10, 20);
     sink.abortAnswer = true;
-    historian.TwoValueCheck(1, 2, abort);
+    historian.TwoValueCheck("http://a/", "http://b/", abort);
     EXPECT_TRUE(abort);
-    EXPECT_EQ(sink.calls,
-              (std::vector<std::string>{"PercentDone 50", "HttpInfo=Begin reading response",
-                                        "Notify0a", "ReceiveRate 10 20", "TwoValueCheck 1 2"}));
+    EXPECT_EQ(sink.calls, (std::vector<std::string>{
+                              "PercentDone 50", "HttpInfo=Begin reading response", "Notify0a",
+                              "ReceiveRate 10 20", "TwoValueCheck http://a/ http://b/"}));
     EXPECT_EQ(historian.History().Count(), 0u);  // keepEventLog is off by default
 
     historian.SetKeepEventLog(true);

@@ -1,0 +1,10 @@
+#pragma once
+// Byte-level character tests of protocol and markup text, where only ASCII has meaning.
+
+// The value of one hexadecimal digit (either letter case), or -1.
+inline int HexDigitValue(char c) {
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    return -1;
+}
