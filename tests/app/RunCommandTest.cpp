@@ -34,7 +34,7 @@ TEST(RunCommand, WithoutAUrlItRunsTheSampleFeedAndShowsTheExport) {
              "Temp_RSS.xml:  " + exportPath,
              "Log:           " + data + "/TALVEX/ApplicationLog/kFeedDoc_",
              "INFO  WinMain  XML Created. Application Successfully Ends  http://127.0.0.1:",
-             "Channel      Harbour Town Gazette",
+             "Channel       Harbour Town Gazette",
              "3 items",
              "[2] Caf\xC3\xA9 Nordlys opens on the quay",  // decoded from the ANSI code page
              "The new caf\xC3\xA9 serves \"fish & chips\" and waffles, \xE2\x82\xAC" "4.50 each.",
