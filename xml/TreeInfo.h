@@ -45,5 +45,20 @@ private:
     int32_t serial_;
     int32_t handleCount_;
 
+    // The last answer of a child lookup by tag and index, so that walking a long run of
+    // same-tagged children by increasing index (item 0, 1, 2, ...) goes on from where the
+    // previous lookup stopped instead of counting from the first child every time. Child arrays
+    // only ever grow at their end, so a position stays valid; renaming any node of the tree
+    // (tagVersion_) makes the hint stale.
+    struct ChildLookupHint {
+        const TreeNode* parent = nullptr;
+        StringBuffer tag;
+        int64_t index = -1;
+        uint32_t position = 0;
+        uint32_t tagVersion = 0;
+    };
+    ChildLookupHint childLookupHint_;
+    uint32_t tagVersion_ = 0;
+
     friend class TreeNode;
 };

@@ -117,6 +117,9 @@ bool TreeNode::SetTag(const char* tag, uint32_t tagLength) {
     }
     delete tag_;
     tag_ = filtered;
+    if (TreeInfo::IsLive(info_)) {
+        ++info_->tagVersion_;  // earlier lookups may have counted this node under its old tag
+    }
     return true;
 }
 
@@ -166,9 +169,29 @@ TreeNode* TreeNode::ChildByTag(const char* tag, uint32_t tagLength, int64_t inde
     if (index < 0) {
         return nullptr;
     }
-    for (uint32_t i = 0; i < ChildCount(); ++i) {
+    // First-child lookups (a field of an item) neither need the hint nor overwrite it, so that
+    // the walk over the items survives the reading of each item's fields.
+    TreeInfo::ChildLookupHint* hint =
+        index > 0 && TreeInfo::IsLive(info_) ? &info_->childLookupHint_ : nullptr;
+    uint32_t from = 0;
+    int64_t remaining = index;
+    if (hint && hint->parent == this && hint->tagVersion == info_->tagVersion_ &&
+        hint->index >= 0 && hint->index <= index && hint->position < ChildCount() &&
+        hint->tag.GetSize() == tagLength && std::memcmp(hint->tag.GetString(), tag, tagLength) == 0) {
+        from = hint->position;
+        remaining = index - hint->index;
+    }
+    for (uint32_t i = from; i < ChildCount(); ++i) {
         TreeNode* child = ChildAt(i);
-        if (IsLive(child) && child->HasTag(tag, tagLength) && index-- == 0) {
+        if (IsLive(child) && child->HasTag(tag, tagLength) && remaining-- == 0) {
+            if (hint && hint->tag.SetBytes(tag, tagLength)) {
+                hint->parent = this;
+                hint->index = index;
+                hint->position = i;
+                hint->tagVersion = info_->tagVersion_;
+            } else if (hint) {
+                hint->parent = nullptr;
+            }
             return child;
         }
     }

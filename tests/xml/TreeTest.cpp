@@ -122,3 +122,53 @@ TEST(TreeNode, ExhaustedMemoryMakesNoNode) {
 }
 
 }  // namespace
+
+namespace {
+
+// The index-th child tagged `tag`, counted from the first child: what every lookup must answer.
+TreeNode* CountedChild(const TreeNode& parent, const char* tag, int64_t index) {
+    for (uint32_t i = 0; i < parent.ChildCount(); ++i) {
+        TreeNode* child = parent.ChildAt(i);
+        if (std::strcmp(child->TagText(), tag) == 0 && index-- == 0) return child;
+    }
+    return nullptr;
+}
+
+}  // namespace
+
+// Lookups go on from the previous answer when they walk forward; any order of lookups, over
+// two parents, with children appended and tags changed in between, must still count from the
+// first child.
+TEST(TreeNodeLookup, ChildByTagAnswersAsACountFromTheFirstChild) {
+    Tree root(TreeNode::CreateRoot("rss"));
+    TreeNode* channel = root->AppendNewChild("channel", 7);
+    TreeNode* other = root->AppendNewChild("other", 5);
+    for (int i = 0; i < 30; ++i) {
+        channel->AppendNewChild(i % 3 == 0 ? "title" : "item", i % 3 == 0 ? 5 : 4);
+        other->AppendNewChild("item", 4);
+    }
+    const struct {
+        TreeNode* parent;
+        const char* tag;
+        int64_t index;
+    } lookups[] = {
+        {channel, "item", 0},  {channel, "item", 1},  {channel, "item", 5},   {channel, "item", 5},
+        {channel, "item", 2},  {other, "item", 7},    {channel, "item", 8},   {channel, "title", 3},
+        {channel, "item", 9},  {channel, "item", 19}, {channel, "item", 20},  {channel, "item", 25},
+        {other, "item", 29},   {other, "item", 30},   {channel, "title", 0},  {channel, "item", 19},
+    };
+    for (const auto& lookup : lookups) {
+        EXPECT_EQ(lookup.parent->ChildByTag(lookup.tag, std::strlen(lookup.tag), lookup.index),
+                  CountedChild(*lookup.parent, lookup.tag, lookup.index))
+            << lookup.tag << " " << lookup.index;
+    }
+
+    ASSERT_EQ(channel->ChildByTag("item", 4, 10), CountedChild(*channel, "item", 10));
+    channel->ChildAt(1)->SetTag("title", 5);  // an item before the last answer is renamed
+    EXPECT_EQ(channel->ChildByTag("item", 4, 11), CountedChild(*channel, "item", 11));
+    channel->AppendNewChild("item", 4);
+    EXPECT_EQ(channel->ChildByTag("item", 4, 19), CountedChild(*channel, "item", 19));
+    EXPECT_EQ(channel->ChildByTag("title", 5, 0), CountedChild(*channel, "title", 0));
+    EXPECT_EQ(channel->ChildByTag("item", 4, 19), CountedChild(*channel, "item", 19));
+    EXPECT_EQ(channel->ChildByTag("item", 4, 20), nullptr);
+}
