@@ -6,8 +6,8 @@
 // reference produced by an earlier pass is decoded only by a later one ("&amp;lt;" becomes "<",
 // "&amp;quot;" stays "&quot;").
 //
-// Cost: every named pass scans the whole text once; the long second stage is skipped entirely
-// when the first leaves no "&", which is the common case.
+// Cost: each basic pass scans the whole text once; the named stage is one more pass, skipped
+// entirely when the first leaves no "&", which is the common case.
 
 #include <cstdint>
 #include <cstring>
@@ -87,6 +87,40 @@ void ReplaceReferences(StringBuffer& text, const Reference* begin, const Referen
     for (const Reference* ref = begin; ref != end; ++ref) {
         text.ReplaceAllWithChar(ref->text, static_cast<char>(ref->byte));
     }
+}
+
+// The named reference that starts at `at` (on an "&"), or null.
+const Reference* NamedReferenceAt(const char* at, size_t available) {
+    constexpr size_t kLongest = 9;  // "&#x20AC;" and the longest names fit
+    const void* semicolon = std::memchr(at, ';', std::min(available, kLongest));
+    if (!semicolon) return nullptr;
+    const size_t length = static_cast<const char*>(semicolon) - at + 1;
+    for (const Reference& ref : kNamedReferences) {
+        if (std::strncmp(ref.text, at, length) == 0 && ref.text[length] == '\0') return &ref;
+    }
+    return nullptr;
+}
+
+// The named references in one pass over the text. It gives what replacing each reference of
+// the table in turn gives: every reference is "&", name characters and ";", so no two
+// occurrences overlap, and every replacement byte is a blank or above 0x7F, so no replacement
+// forms a new reference for a later one. (The basic stage cannot be done this way: "&amp;"
+// makes new references.)
+void ReplaceNamedReferences(StringBuffer& text) {
+    char* data = text.MutableText();
+    if (!data) return;
+    const uint32_t length = text.GetSize();
+    uint32_t out = 0;
+    for (uint32_t in = 0; in < length;) {
+        const Reference* ref = data[in] == '&' ? NamedReferenceAt(data + in, length - in) : nullptr;
+        if (ref) {
+            data[out++] = static_cast<char>(ref->byte);
+            in += static_cast<uint32_t>(std::strlen(ref->text));
+        } else {
+            data[out++] = data[in++];
+        }
+    }
+    text.Shorten(length - out);
 }
 
 bool IsDecimalDigit(char c) { return c >= '0' && c <= '9'; }
@@ -183,7 +217,7 @@ void StringBuffer::DecodeEntities() {
     if (Contains("&")) {
         ReplaceReferences(*this, std::begin(kBasicReferences), std::end(kBasicReferences));
         if (Contains("&")) {
-            ReplaceReferences(*this, std::begin(kNamedReferences), std::end(kNamedReferences));
+            ReplaceNamedReferences(*this);
         }
     }
     ReplaceAll("&amp;", "&");
