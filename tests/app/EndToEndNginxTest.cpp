@@ -19,11 +19,12 @@ using e2e::FeedRun;
 using testsupport::NginxOptions;
 using testsupport::NginxServer;
 
+using e2e::kDownloadFailed;
+using e2e::kNoChannel;
+using e2e::kSuccess;
+
 namespace {
 
-constexpr const char* kSuccess = "XML Created. Application Successfully Ends";
-constexpr const char* kDownloadFailed = "Downloading RSS Failed :";
-constexpr const char* kNoChannel = "Unable to locate a Channel";
 
 std::string Fixture(const std::string& name) {
     return testsupport::ReadFileBytes(std::string(QV_TEST_FIXTURES) + "/" + name);

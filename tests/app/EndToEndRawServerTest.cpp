@@ -17,11 +17,12 @@ using e2e::HttpAnswer;
 using e2e::RequestTarget;
 using e2e::ScriptedHttpServer;
 
+using e2e::kDownloadFailed;
+using e2e::kNoChannel;
+using e2e::kSuccess;
+
 namespace {
 
-constexpr const char* kSuccess = "XML Created. Application Successfully Ends";
-constexpr const char* kDownloadFailed = "Downloading RSS Failed :";
-constexpr const char* kNoChannel = "Unable to locate a Channel";
 constexpr const char* kXml = "text/xml; charset=utf-8";
 
 const std::string& Feed() {

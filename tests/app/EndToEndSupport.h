@@ -14,6 +14,11 @@
 
 namespace e2e {
 
+// The last log lines of the program's ends that the tests look for.
+constexpr const char* kSuccess = "XML Created. Application Successfully Ends";
+constexpr const char* kDownloadFailed = "Downloading RSS Failed :";
+constexpr const char* kNoChannel = "Unable to locate a Channel";
+
 struct ProgramResult {
     int exitValue = -1;  // the exit status; -1 when the program was killed or did not run
     bool killed = false;  // it outlived its time limit
